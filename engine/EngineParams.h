@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+
+namespace qev
+{
+
+// Parameter numbers, shared by the engine, the plug-in's parameter slots, the program records
+// and the editor's control tags. Slots 0 and 10..22 are stored but not read by the engine.
+enum ParamIndex : int
+{
+    kParamSpeed = 1,     // 0..1, free LFO rate 6*v^3 Hz
+    kParamSyncSpeed = 2, // whole numbers 0..12, 0 = free running
+    kParamLoFreq = 3,    // 0..1, one end of the sweep
+    kParamHiFreq = 4,    // 0..1, the other end of the sweep
+    kParamPhase = 5,     // 0..1, left LFO ahead of the right by 127*v phase units
+    kParamType = 6,      // whole numbers 0..2, stages beyond the first
+    kParamFeedback = 7,  // 0..1
+    kParamDryWet = 8,    // 0..1, wet share
+    kParamVolume = 9,    // 0..1, output gain 2*v^2
+};
+
+constexpr int kNumParams = 23;
+
+// The live parameter values: 23 floats indexed by parameter number, all 0.0 when created.
+// One thread writes (the plug-in's setParameter), the audio thread reads every frame. Each
+// value is a relaxed atomic float: written and read whole, never torn, no lock, and on x86-64
+// a plain 32-bit load or store. Out-of-range indices read 0.0 and are not written.
+class EngineParams
+{
+public:
+    EngineParams()
+    {
+        for (auto& v : values)
+            v.store(0.0f, std::memory_order_relaxed);
+    }
+    EngineParams(const EngineParams&) = delete;
+    EngineParams& operator=(const EngineParams&) = delete;
+
+    float get(int index) const
+    {
+        return isValid(index) ? values[index].load(std::memory_order_relaxed) : 0.0f;
+    }
+    void set(int index, float value)
+    {
+        if (isValid(index))
+            values[index].store(value, std::memory_order_relaxed);
+    }
+    static constexpr bool isValid(int index) { return index >= 0 && index < kNumParams; }
+
+private:
+    std::array<std::atomic<float>, kNumParams> values;
+};
+
+static_assert(std::atomic<float>::is_always_lock_free, "parameters must be lock-free");
+
+} // namespace qev

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "engine/TableLookup.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace qev
+{
+
+// Rational approximation of tanh built from the first four terms of the exponential series:
+// odd, within -1..1, approaching +-1 as 1 - 12/(q + 6). Zero counts as positive.
+inline float saturate(float x)
+{
+    // |2x| is exact in float whenever it is finite, and overflows to infinity exactly when the
+    // double route (2x in double, rounded to float) does, so float arithmetic gives the same
+    // value without the two conversions on the feedback chain.
+    const float a = std::abs(2.0f * x);
+    const float q = 6.0f + a * (6.0f + a * (3.0f + a));
+    const float r = (q - 6.0f) / (q + 6.0f);
+    // Negated when x < 0, written as a sign flip so that no branch depends on the signal.
+    std::uint32_t bits;
+    std::memcpy(&bits, &r, sizeof bits);
+    bits ^= static_cast<std::uint32_t>(x < 0.0f) << 31;
+    float result;
+    std::memcpy(&result, &bits, sizeof result);
+    return result;
+}
+
+// The filter core: two identical second-order all-pass sections running side by side on the
+// same input, cross-coupled: section 1 hears section 2's saturated output, section 2 hears
+// section 1's output, both with gain k * 0.999 from the previous frame.
+//
+// Runaway guard. With its coefficients modulated by the LFO, the direct-form all-pass
+// recursion can gain energy from the modulation itself (parametric growth): with fast sweeps
+// over poles close to the unit circle a section's output grows exponentially even with no
+// feedback and bounded input, until it overflows. Normal operation keeps every section output
+// below about 11 at full-scale input; a section output beyond kRunawayLimit (or not finite) is
+// taken as runaway and the stage restarts from rest, silent for that frame. Below the limit the
+// step is the plain recursion, bit for bit.
+class PhaserStage
+{
+public:
+    static constexpr int kCosineSteps = 1024;
+    static constexpr float kRunawayLimit = 1000.0f;
+
+    PhaserStage();
+
+    // One frame. b: normalised frequency (1.0 = half the sample rate), expected in 0..1 and
+    // read up to 1 in the cosine table whatever it is; k: feedback amount, 0..1.
+    inline float step(float input, float b, float k);
+
+    float a1, a2;     // all-pass coefficients of the current frame
+    float radius;     // pole radius of the current frame, 0.5..1
+    float x1, x1Prev; // section 1 input one and two samples back
+    float y1, y1Prev; // section 1 output one and two samples back
+    float x2, x2Prev; // section 2 input one and two samples back
+    float y2, y2Prev; // section 2 output one and two samples back
+    float feedback1;  // saturated output of section 2, fed into section 1
+    float feedback2;  // output of section 1, fed into section 2
+    float denormalOffset;
+    // cos(i*pi/1024) for i = 0..1024, plus a guard copy of the last entry so that a lookup at
+    // the very end, whose second entry has weight 0, stays inside the table.
+    std::unique_ptr<float[]> cosineTable;
+
+private:
+    float cosineAt(float b) const;
+    float restart();
+};
+
+inline float PhaserStage::cosineAt(float b) const
+{
+    // The first stage's frequency can exceed 1.0 by a rounding error (the frequency table's
+    // top entry is 1.00000024 at some rates): the position, and only the position, is held
+    // within the table.
+    const float p =
+        clampOrLow(b * static_cast<float>(kCosineSteps), 0.0f, static_cast<float>(kCosineSteps));
+    return interpolate(cosineTable.get(), p);
+}
+
+inline float PhaserStage::step(float input, float b, float k)
+{
+    const float in = input + denormalOffset;
+    radius = 1.0f - b * 0.5f;
+    const float cosine = cosineAt(b);
+    a1 = -2.0f * radius * cosine;
+    a2 = radius * radius;
+
+    const float u = in + feedback1 * k * 0.999f;
+    const float out1 = a2 * u + a1 * x1 + x1Prev - a1 * y1 - a2 * y1Prev;
+    const float w = in + feedback2 * k * 0.999f;
+    const float out2 = a2 * w + a1 * x2 + x2Prev - a1 * y2 - a2 * y2Prev;
+    if (!(std::abs(out1) <= kRunawayLimit && std::abs(out2) <= kRunawayLimit))
+        return restart();
+
+    y1Prev = y1;
+    y1 = out1;
+    x1Prev = x1;
+    x1 = u;
+    y2Prev = y2;
+    y2 = out2;
+    x2Prev = x2;
+    x2 = w;
+
+    feedback2 = out1 + denormalOffset;
+    float s = out2 * 0.25f;
+    s = s - static_cast<float>(s > 0.0f) * 2.11e-7f; // positive values only; no branch
+    feedback1 = 4.0f * saturate(s);
+    return feedback1 + feedback2;
+}
+
+} // namespace qev

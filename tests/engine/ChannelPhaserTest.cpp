@@ -1,0 +1,136 @@
+#include "engine/ChannelPhaser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace qev
+{
+namespace
+{
+
+TEST(ChannelPhaser, FrequencyTableAt44100SpansHalfAHertzToTheHalfRate)
+{
+    ChannelPhaser channel(44100.0f);
+    EXPECT_EQ(channel.frequencyTable[0], 1.0f / 44100.0f);
+    EXPECT_NEAR(channel.frequencyTable[1024], 1.0f, 4e-7f);
+    EXPECT_GT(channel.frequencyTable[2047], 1.0f);
+    // LOFREQ 0 and HIFREQ 1 as sweep ends.
+    channel.step(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    EXPECT_EQ(channel.lowFrequency, 1.0f / 44100.0f);
+    EXPECT_EQ(channel.highFrequency, channel.frequencyTable[1024]);
+}
+
+TEST(ChannelPhaser, FrequencyTableIsExponential)
+{
+    ChannelPhaser channel(44100.0f);
+    for (int i = 0; i < 2048; i += 97)
+        EXPECT_NEAR(channel.frequencyTable[i] / std::pow(44100.0, i / 1024.0 - 1.0), 1.0, 1e-5)
+            << i;
+}
+
+TEST(ChannelPhaser, SpreadTablesAt44100)
+{
+    ChannelPhaser channel(44100.0f);
+    // The sweep stands at the LFO's first value, 0, so sweep 0.5: the frequency is the middle
+    // of two equal ends.
+    const float position = std::log(0.05f * 44100.0f) / std::log(44100.0f);
+    channel.step(0.0f, 0.0f, position, position, 0.0f, 2.0f);
+    EXPECT_NEAR(channel.frequency, 0.05f, 1e-5f);
+    EXPECT_NEAR(channel.frequency2, 0.4245f, 5e-4f);
+    EXPECT_EQ(channel.frequency3, 1.0f);
+    EXPECT_NEAR(channel.spreadTable2[1024] / channel.spreadTable2[512], 2.0, 1e-4);
+    EXPECT_NEAR(channel.spreadTable2[1000] / (1000.0 / 1024.0), std::pow(44100.0, 0.2), 1e-3);
+    EXPECT_NEAR(channel.spreadTable3[100] / (100.0 / 1024.0), std::pow(44100.0, 0.4), 1e-2);
+}
+
+TEST(ChannelPhaser, EqualEndsHoldTheFrequencyWhateverTheLfo)
+{
+    ChannelPhaser channel(48000.0f);
+    channel.step(0.0f, 5.0f, 0.4f, 0.4f, 0.0f, 0.0f);
+    const float frequency = channel.frequency;
+    for (int i = 0; i < 10000; ++i)
+    {
+        channel.step(0.0f, 5.0f, 0.4f, 0.4f, 0.0f, 0.0f);
+        ASSERT_EQ(channel.frequency, frequency);
+    }
+}
+
+TEST(ChannelPhaser, SwappedEndsReverseTheSweep)
+{
+    ChannelPhaser up(44100.0f), down(44100.0f);
+    for (int i = 0; i < 3000; ++i)
+    {
+        up.step(0.0f, 3.0f, 0.2f, 0.8f, 0.0f, 0.0f);
+        down.step(0.0f, 3.0f, 0.8f, 0.2f, 0.0f, 0.0f);
+        // Mirror images: up runs A + (B - A) s, down runs B + (A - B) s.
+        ASSERT_NEAR(up.frequency + down.frequency, up.lowFrequency + up.highFrequency, 1e-6f);
+        ASSERT_EQ(down.lowFrequency, up.highFrequency);
+    }
+}
+
+// A stage's first step with zero state returns out1 + offset + 4 * saturate(out2 / 4 - shift)
+// where out1 = out2 = a2 * (x + offset); comparing against a fresh stage fed the expected
+// input shows which input each stage received.
+float firstOutputOfFreshStage(float x, float b)
+{
+    PhaserStage stage;
+    return stage.step(x, b, 0.3f);
+}
+
+TEST(ChannelPhaser, TypeTwoFeedsTheStagesHalfQuarterAndEighth)
+{
+    ChannelPhaser channel(44100.0f);
+    const float out = channel.step(1.0f, 0.0f, 0.3f, 0.6f, 0.3f, 2.0f);
+    EXPECT_EQ(channel.stage1->x1, 0.5f + 1e-9f);
+    EXPECT_EQ(channel.stage2->x1, 0.25f + 1e-9f);
+    EXPECT_EQ(channel.stage3->x1, 0.125f + 1e-9f);
+    const float expected = firstOutputOfFreshStage(0.5f, channel.frequency) +
+                           firstOutputOfFreshStage(0.25f, channel.frequency2) +
+                           firstOutputOfFreshStage(0.125f, channel.frequency3);
+    EXPECT_EQ(out, expected);
+}
+
+TEST(ChannelPhaser, FractionalTypeRunsTwoStagesAndIdleStagesKeepTheirState)
+{
+    ChannelPhaser channel(44100.0f);
+    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 0.5f);
+    EXPECT_NE(channel.stage2->x1, 0.0f);
+    EXPECT_EQ(channel.stage3->x1, 0.0f);
+    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 2.0f);
+    const float stage3 = channel.stage3->y1;
+    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 1.999f);
+    EXPECT_EQ(channel.stage3->y1, stage3);
+    for (float type : {0.0f, -1.0f, NAN})
+    {
+        ChannelPhaser one(44100.0f);
+        one.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, type);
+        EXPECT_EQ(one.stage2->x1, 0.0f) << type;
+    }
+}
+
+TEST(ChannelPhaser, OutOfRangePositionsStayInsideTheTables)
+{
+    ChannelPhaser channel(96000.0f);
+    for (float position : {-1.0f, -1e30f, 1.5f, 1e30f, INFINITY, -INFINITY, NAN})
+    {
+        const float out = channel.step(0.5f, 1.0f, position, position, 0.5f, 2.0f);
+        EXPECT_TRUE(std::isfinite(out)) << position;
+        EXPECT_GE(channel.frequency, channel.frequencyTable[0]);
+        EXPECT_LE(channel.frequency, channel.frequencyTable[1024]);
+    }
+}
+
+TEST(ChannelPhaser, TopFrequencyEntryAboveOneAtSomeRates)
+{
+    // The cosine lookup must cope with a frequency a rounding error above 1.0.
+    for (float fs : {22050.0f, 96000.0f})
+    {
+        ChannelPhaser channel(fs);
+        EXPECT_EQ(channel.frequencyTable[1024], 1.00000024f) << fs;
+        EXPECT_TRUE(std::isfinite(channel.step(0.5f, 0.0f, 1.0f, 1.0f, 0.5f, 2.0f)));
+    }
+}
+
+} // namespace
+} // namespace qev

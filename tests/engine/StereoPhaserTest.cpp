@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace qev
@@ -70,7 +71,14 @@ INSTANTIATE_TEST_SUITE_P(
     Rates, StereoPhaserExact,
     ::testing::Values(ExactCase{44100.0f, 0.0f, 120.0f}, ExactCase{48000.0f, 3.0f, 133.0f},
                       ExactCase{22050.0f, 9.0f, 90.0f}, ExactCase{96000.0f, 0.0f, 120.0f},
-                      ExactCase{192000.0f, 5.0f, 240.0f}, ExactCase{8000.0f, 12.0f, 60.0f}));
+                      ExactCase{192000.0f, 5.0f, 240.0f}, ExactCase{8000.0f, 12.0f, 60.0f}),
+    [](const auto& info)
+    {
+        const ExactCase& c = info.param;
+        return std::to_string(static_cast<int>(c.sampleRate)) + "Hz_sync" +
+               std::to_string(static_cast<int>(c.syncSpeed)) + "_" +
+               std::to_string(static_cast<int>(c.tempo)) + "bpm";
+    });
 
 TEST(StereoPhaser, RandomSettingsMatchTheLiteralAlgorithm)
 {
@@ -519,7 +527,13 @@ INSTANTIATE_TEST_SUITE_P(Settings, StereoPhaserRunaway,
                                            RunawayCase{88200.0f, 60.0f, 30.0f},
                                            RunawayCase{44100.0f, 24.0f, 5.0f},
                                            RunawayCase{44100.0f, 20.0f, 5.0f},
-                                           RunawayCase{44100.0f, 27.0f, 5.0f}));
+                                           RunawayCase{44100.0f, 27.0f, 5.0f}),
+                         [](const auto& info)
+                         {
+                             return std::to_string(static_cast<int>(info.param.sampleRate)) +
+                                    "Hz_" + std::to_string(static_cast<int>(info.param.tempo)) +
+                                    "bpm";
+                         });
 
 TEST(StereoPhaser, RunawayIsRealWithoutTheGuard)
 {

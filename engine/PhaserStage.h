@@ -7,8 +7,24 @@
 #include <cstring>
 #include <memory>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace qev
 {
+
+// value when x > 0, else +0.0, without a branch: the sign of an audio signal is unpredictable,
+// and a mispredicted branch here would cost more than the whole stage's arithmetic.
+inline float valueIfPositive(float x, float value)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128 positive = _mm_cmpgt_ss(_mm_set_ss(x), _mm_setzero_ps());
+    return _mm_cvtss_f32(_mm_and_ps(positive, _mm_set_ss(value)));
+#else
+    return x > 0.0f ? value : 0.0f;
+#endif
+}
 
 // Rational approximation of tanh built from the first four terms of the exponential series:
 // odd, within -1..1, approaching +-1 as 1 - 12/(q + 6). Zero counts as positive.
@@ -37,9 +53,9 @@ inline float saturate(float x)
 // recursion can gain energy from the modulation itself (parametric growth): with fast sweeps
 // over poles close to the unit circle a section's output grows exponentially even with no
 // feedback and bounded input, until it overflows. Normal operation keeps every section output
-// below about 11 at full-scale input; a section output beyond kRunawayLimit (or not finite) is
-// taken as runaway and the stage restarts from rest, silent for that frame. Below the limit the
-// step is the plain recursion, bit for bit.
+// below about 11 at full-scale input; a section outputs' magnitudes summing beyond kRunawayLimit
+// (or not finite) are taken as runaway and the stage restarts from rest, silent for that frame.
+// Below the limit the step is the plain recursion, bit for bit.
 class PhaserStage
 {
 public:
@@ -92,7 +108,7 @@ inline float PhaserStage::step(float input, float b, float k)
     const float out1 = a2 * u + a1 * x1 + x1Prev - a1 * y1 - a2 * y1Prev;
     const float w = in + feedback2 * k * 0.999f;
     const float out2 = a2 * w + a1 * x2 + x2Prev - a1 * y2 - a2 * y2Prev;
-    if (!(std::abs(out1) <= kRunawayLimit && std::abs(out2) <= kRunawayLimit))
+    if (!(std::abs(out1) + std::abs(out2) <= kRunawayLimit)) // also false for NaN
         return restart();
 
     y1Prev = y1;
@@ -106,7 +122,7 @@ inline float PhaserStage::step(float input, float b, float k)
 
     feedback2 = out1 + denormalOffset;
     float s = out2 * 0.25f;
-    s = s - static_cast<float>(s > 0.0f) * 2.11e-7f; // positive values only; no branch
+    s = s - valueIfPositive(s, 2.11e-7f);
     feedback1 = 4.0f * saturate(s);
     return feedback1 + feedback2;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace qev
 {
 
@@ -18,8 +22,14 @@ inline float interpolate(const float* table, float position)
 // guarding a parameter never alters an in-range result.
 inline float clampOrLow(float value, float low, float high)
 {
+#if defined(__SSE2__) || defined(_M_X64)
+    // maxss answers its second operand when either is NaN: branch-free and NaN-safe.
+    const __m128 raised = _mm_max_ss(_mm_set_ss(value), _mm_set_ss(low));
+    return _mm_cvtss_f32(_mm_min_ss(raised, _mm_set_ss(high)));
+#else
     const float raised = value > low ? value : low;
     return raised < high ? raised : high;
+#endif
 }
 
 } // namespace qev

@@ -271,9 +271,10 @@ struct VstSpeakerProperties
     char future[28];
 };
 
-// A speaker arrangement: a header of two ints followed by numChannels speakers. Records made
-// by the host carry room for 8 speakers; records made by AudioEffectX::allocateArrangement
-// carry exactly numChannels, so code must not index speakers past numChannels.
+// A speaker arrangement: a header of two ints followed by numChannels speakers. The type
+// declares room for 8 speakers, as the published layout does; arrangements made by
+// AudioEffectX::allocateArrangement hold exactly numChannels, so code must not reach past
+// numChannels.
 struct VstSpeakerArrangement
 {
     VstInt32 type;

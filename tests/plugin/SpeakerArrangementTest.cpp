@@ -42,7 +42,7 @@ TEST(SpeakerArrangement, allocateGivesAZeroedBlockAndReplacesTheOld)
     EXPECT_EQ(arrangement->numChannels, 2);
     EXPECT_EQ(arrangement->type, 0);
     EXPECT_EQ(arrangement->speakers[1].name[0], 0);
-    arrangement->speakers[1].type = 9; // the last byte block of two speakers is writable
+    arrangement->speakers[1].type = 9; // the second speaker lies inside the block
 
     // The old block is released (the sanitizer build reports a leak otherwise).
     ASSERT_TRUE(plugin.allocateArrangement(&arrangement, 0));

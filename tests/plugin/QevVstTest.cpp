@@ -1,0 +1,426 @@
+// The plug-in as a host sees it: loaded from the built module, driven through its record.
+
+#include "tests/plugin/ModuleHost.h"
+
+#include "engine/FactorySettings.h"
+#include "engine/StereoPhaser.h"
+#include "plugin/ProgramRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace
+{
+
+struct Stereo
+{
+    std::vector<float> left, right;
+};
+
+Stereo noise(int frames, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
+    Stereo s{std::vector<float>(frames), std::vector<float>(frames)};
+    for (int i = 0; i < frames; ++i)
+    {
+        s.left[i] = d(rng);
+        s.right[i] = d(rng);
+    }
+    return s;
+}
+
+// Processes the signal in blocks of the given size with separate output buffers.
+Stereo process(AEffect* effect, const Stereo& in, int blockSize)
+{
+    Stereo out{std::vector<float>(in.left.size()), std::vector<float>(in.left.size())};
+    const int frames = static_cast<int>(in.left.size());
+    for (int start = 0; start < frames; start += blockSize)
+    {
+        const int n = std::min(blockSize, frames - start);
+        float* inputs[2] = {const_cast<float*>(in.left.data()) + start,
+                            const_cast<float*>(in.right.data()) + start};
+        float* outputs[2] = {out.left.data() + start, out.right.data() + start};
+        effect->processReplacing(effect, inputs, outputs, n);
+    }
+    return out;
+}
+
+class QevVstModule : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(host.handle, nullptr) << dlerror();
+        ASSERT_NE(host.open(), nullptr);
+        effect = host.effect;
+    }
+    std::vector<unsigned char> chunk(bool preset)
+    {
+        void* data = nullptr;
+        const VstIntPtr size = host.dispatch(effGetChunk, preset ? 1 : 0, 0, &data);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        return std::vector<unsigned char>(bytes, bytes + size);
+    }
+    VstIntPtr loadChunk(std::vector<unsigned char> bytes, bool preset, VstIntPtr size = -1)
+    {
+        return host.dispatch(effSetChunk, preset ? 1 : 0,
+                             size < 0 ? static_cast<VstIntPtr>(bytes.size()) : size, bytes.data());
+    }
+
+    ModuleHost host;
+    AEffect* effect = nullptr;
+};
+
+TEST(QevVstEntry, HostAnsweringVersionZeroGetsNothing)
+{
+    ModuleHost host(HostAnswers{0});
+    ASSERT_NE(host.handle, nullptr);
+    EXPECT_EQ(host.open(), nullptr);
+    EXPECT_EQ(host.requests, 1);
+}
+
+TEST_F(QevVstModule, IdentifiesItself)
+{
+    EXPECT_EQ(effect->magic, kEffectMagic);
+    EXPECT_EQ(effect->uniqueID, 0x6D386730);
+    EXPECT_EQ(effect->numPrograms, 20);
+    EXPECT_EQ(effect->numParams, 23);
+    EXPECT_EQ(effect->numInputs, 2);
+    EXPECT_EQ(effect->numOutputs, 2);
+    EXPECT_TRUE(effect->flags & effFlagsCanReplacing);
+    EXPECT_TRUE(effect->flags & effFlagsProgramChunks);
+    EXPECT_FALSE(effect->flags & effFlagsHasEditor);
+    char text[64] = {};
+    EXPECT_EQ(host.dispatch(effGetEffectName, 0, 0, text), 1);
+    EXPECT_STREQ(text, "QEV Phaser - QEV");
+    EXPECT_EQ(host.dispatch(effGetVendorString, 0, 0, text), 1);
+    EXPECT_STREQ(text, "QEV - Bramblecot");
+    EXPECT_EQ(host.dispatch(effGetProductString, 0, 0, text), 1);
+    EXPECT_STREQ(text, "QEV Phaser - QEV");
+    EXPECT_EQ(host.dispatch(effGetVendorVersion), 1000);
+    EXPECT_EQ(host.dispatch(effGetPlugCategory), 1);
+    EXPECT_EQ(host.dispatch(effGetVstVersion), 2400);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstTimeInfo")), 1);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")), -1);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, const_cast<char*>("")), -1);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, const_cast<char*>("ReceiveVstTimeInfo")), -1);
+    alignas(8) char events[64] = {}; // ignored, whatever it holds
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, events), 1);
+}
+
+TEST_F(QevVstModule, StartsOnGetAliveWithItsValues)
+{
+    EXPECT_EQ(host.dispatch(effGetProgram), 0);
+    EXPECT_EQ(host.programName(), "Get Alive");
+    const auto& values = qev::kFactorySettings[0].values;
+    EXPECT_EQ(effect->getParameter(effect, 0), 0.0f);
+    for (int i = 1; i <= 9; ++i)
+        EXPECT_EQ(effect->getParameter(effect, i), values[i - 1]) << i;
+    EXPECT_EQ(effect->getParameter(effect, 1), 0.360564351f);
+    EXPECT_EQ(effect->getParameter(effect, 6), 2.0f);
+}
+
+TEST_F(QevVstModule, ParameterNames)
+{
+    const char* expected[] = {"Param", "SPEED",    "SYNC_SPEED", "LOFREQ", "HIFREQ", "PHASE",
+                              "TYPE",  "FEEDBACK", "DRYWET",     "VOLUME", "Param"};
+    for (int i = 0; i <= 10; ++i)
+    {
+        char text[64] = {};
+        host.dispatch(effGetParamName, i, 0, text);
+        EXPECT_STREQ(text, expected[i]) << i;
+    }
+    for (int i : {22, 23, -1, 1000})
+    {
+        char text[64] = {};
+        host.dispatch(effGetParamName, i, 0, text);
+        EXPECT_STREQ(text, "Param") << i;
+    }
+    char label[16] = "untouched";
+    host.dispatch(effGetParamLabel, 1, 0, label);
+    EXPECT_STREQ(label, "untouched");
+    host.dispatch(effGetParamDisplay, 1, 0, label);
+    EXPECT_STREQ(label, "untouched");
+}
+
+TEST_F(QevVstModule, ParametersAreStoredUnchangedInTheCurrentProgram)
+{
+    effect->setParameter(effect, 6, 2.0f);
+    EXPECT_EQ(effect->getParameter(effect, 6), 2.0f);
+    effect->setParameter(effect, 15, -7.5f);
+    EXPECT_EQ(effect->getParameter(effect, 15), -7.5f);
+    const std::vector<unsigned char> preset = chunk(true);
+    float stored;
+    std::memcpy(&stored, preset.data() + 24 + 4 * 15, 4);
+    EXPECT_EQ(stored, -7.5f);
+    effect->setParameter(effect, 23, 0.5f);
+    effect->setParameter(effect, -1, 0.5f);
+    EXPECT_EQ(effect->getParameter(effect, 23), 0.0f);
+    EXPECT_EQ(effect->getParameter(effect, -1), 0.0f);
+    EXPECT_EQ(chunk(true), preset);
+}
+
+TEST_F(QevVstModule, NewBankChunkIsTheFactoryBank)
+{
+    std::vector<qev::ProgramRecord> factory(qev::kNumPrograms);
+    qev::writeFactoryBank(factory.data());
+    const std::vector<unsigned char> bank = chunk(false);
+    ASSERT_EQ(bank.size(), 22720u);
+    EXPECT_EQ(std::memcmp(bank.data(), factory.data(), 22720), 0);
+    EXPECT_EQ(chunk(true).size(), 1136u);
+}
+
+TEST_F(QevVstModule, ProgramNames)
+{
+    char text[64] = {};
+    EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 19, 0, text), 1);
+    EXPECT_STREQ(text, "default");
+    std::strcpy(text, "keep");
+    EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 20, 0, text), 0);
+    EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, -1, 0, text), 0);
+    EXPECT_STREQ(text, "keep");
+    EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 0, 0, text), 1);
+    EXPECT_STREQ(text, "Get Alive"); // the stray bytes after the terminator stay hidden
+
+    host.dispatch(effSetProgram, 0, 2);
+    host.dispatch(effSetProgramName, 0, 0, const_cast<char*>("Init"));
+    EXPECT_EQ(host.programName(), "Init 3");
+    host.dispatch(effGetProgramNameIndexed, 2, 0, text);
+    EXPECT_STREQ(text, "Init");
+    host.dispatch(effSetProgramName, 0, 0, const_cast<char*>("Initial"));
+    EXPECT_EQ(host.programName(), "Initial");
+    host.dispatch(effSetProgramName, 0, 0,
+                  const_cast<char*>("A name far longer than twenty-three characters"));
+    EXPECT_EQ(host.programName(), "A name far longer than ");
+}
+
+TEST_F(QevVstModule, PresetChunkLoadsIntoTheCurrentProgram)
+{
+    host.dispatch(effSetProgram, 0, 3);
+    const std::vector<unsigned char> preset = chunk(true);
+    host.dispatch(effSetProgram, 0, 7);
+    EXPECT_EQ(loadChunk(preset, true), 1);
+    EXPECT_EQ(host.dispatch(effGetProgram), 7);
+    EXPECT_EQ(host.programName(), "2 Stage Phaser");
+    EXPECT_EQ(effect->getParameter(effect, 7), qev::kFactorySettings[3].values[6]);
+    char text[64];
+    host.dispatch(effGetProgramNameIndexed, 7, 0, text);
+    EXPECT_STREQ(text, "2 Stage Phaser");
+}
+
+TEST_F(QevVstModule, BankChunkKeepsTheProgramNumberAndAppliesItsValues)
+{
+    host.dispatch(effSetProgram, 0, 5);
+    std::vector<unsigned char> bank = chunk(false);
+    const float changed = 0.123f;
+    std::memcpy(bank.data() + 5 * 1136 + 24 + 4 * 4, &changed, 4);
+    host.dispatch(effSetProgram, 0, 0);
+    host.dispatch(effSetProgram, 0, 5);
+    EXPECT_EQ(loadChunk(bank, false), 1);
+    EXPECT_EQ(host.dispatch(effGetProgram), 5);
+    EXPECT_EQ(effect->getParameter(effect, 4), changed);
+}
+
+TEST_F(QevVstModule, SwitchingProgramsKeepsEdits)
+{
+    effect->setParameter(effect, 1, 0.9f);
+    host.dispatch(effSetProgram, 0, 4);
+    EXPECT_EQ(effect->getParameter(effect, 1), qev::kFactorySettings[4].values[0]);
+    host.dispatch(effSetProgram, 0, 0);
+    EXPECT_EQ(effect->getParameter(effect, 1), 0.9f);
+    for (VstIntPtr bad : {-1, 20, 1000})
+    {
+        host.dispatch(effSetProgram, 0, bad);
+        EXPECT_EQ(host.dispatch(effGetProgram), 0);
+    }
+}
+
+TEST_F(QevVstModule, BadChunksChangeNothing)
+{
+    const std::vector<unsigned char> bank = chunk(false);
+    std::vector<unsigned char> garbage(22720, 0x7F);
+    EXPECT_EQ(host.dispatch(effSetChunk, 0, 22720, nullptr), 0);
+    EXPECT_EQ(host.dispatch(effSetChunk, 1, 1136, nullptr), 0);
+    EXPECT_EQ(loadChunk(garbage, false, 22719), 0);
+    EXPECT_EQ(loadChunk(garbage, true, 1135), 0);
+    EXPECT_EQ(loadChunk(garbage, true, 0), 0);
+    EXPECT_EQ(host.dispatch(effSetChunk, 0, -5, garbage.data()), 0);
+    EXPECT_EQ(chunk(false), bank);
+    EXPECT_EQ(host.dispatch(effGetChunk, 0, 0, nullptr), 0);
+
+    // Oversized chunks take their first records.
+    std::vector<unsigned char> big(bank);
+    big.resize(30000, 0xEE);
+    EXPECT_EQ(loadChunk(big, false), 1);
+    EXPECT_EQ(chunk(false), bank);
+    std::vector<unsigned char> preset(bank.begin() + 1136, bank.begin() + 2 * 1136);
+    preset.resize(5000, 0xEE);
+    EXPECT_EQ(loadChunk(preset, true), 1);
+    EXPECT_EQ(host.programName(), "Slow Sweep");
+
+    // A name without terminator is shown cut to its field.
+    std::vector<unsigned char> unterminated(1136, 'x');
+    std::memset(unterminated.data() + 24, 0, 1136 - 24);
+    EXPECT_EQ(loadChunk(unterminated, true), 1);
+    EXPECT_EQ(host.programName(), std::string(23, 'x'));
+}
+
+TEST_F(QevVstModule, InPlaceProcessingEqualsSeparateBuffers)
+{
+    const Stereo in = noise(4096, 1);
+    const Stereo separate = process(effect, in, 256);
+    host.closeEffect();
+    ASSERT_NE(host.open(), nullptr);
+    effect = host.effect;
+    Stereo inPlace = in;
+    for (int start = 0; start < 4096; start += 256)
+    {
+        float* buffers[2] = {inPlace.left.data() + start, inPlace.right.data() + start};
+        effect->processReplacing(effect, buffers, buffers, 256);
+    }
+    EXPECT_EQ(inPlace.left, separate.left);
+    EXPECT_EQ(inPlace.right, separate.right);
+}
+
+TEST_F(QevVstModule, AsksForTimeOncePerBlockAndNothingElse)
+{
+    const Stereo in = noise(1024, 2);
+    const int before = host.requests;
+    process(effect, in, 256);
+    EXPECT_EQ(host.timeRequests, 4);
+    EXPECT_EQ(host.requests - before, 4);
+    EXPECT_EQ(host.lastTimeFilter, 1536);
+}
+
+// Output of the engine itself, run as the plug-in should run it.
+Stereo engineReference(const Stereo& in, float sync, float tempo)
+{
+    qev::EngineParams params;
+    for (int i = 0; i < 9; ++i)
+        params.set(i + 1, qev::kFactorySettings[0].values[i]);
+    params.set(qev::kParamSyncSpeed, sync);
+    qev::StereoPhaser engine(44100.0f, params);
+    Stereo out = in;
+    for (size_t n = 0; n < in.left.size(); ++n)
+        engine.step(out.left[n], out.right[n], tempo);
+    return out;
+}
+
+TEST_F(QevVstModule, WithoutTimeInfoTheTempoIs120)
+{
+    effect->setParameter(effect, 2, 1.0f);
+    const Stereo in = noise(8192, 3);
+    const Stereo out = process(effect, in, 512);
+    const Stereo expected = engineReference(in, 1.0f, 120.0f);
+    EXPECT_EQ(out.left, expected.left);
+    EXPECT_EQ(out.right, expected.right);
+}
+
+TEST(QevVstTempo, TheHostTempoDrivesTheSyncedLfo)
+{
+    ModuleHost host(HostAnswers{2400, true, 90.0});
+    ASSERT_NE(host.open(), nullptr);
+    host.effect->setParameter(host.effect, 2, 3.0f);
+    const Stereo in = noise(8192, 4);
+    const Stereo out = process(host.effect, in, 512);
+    const Stereo expected = engineReference(in, 3.0f, 90.0f);
+    EXPECT_EQ(out.left, expected.left);
+    EXPECT_EQ(out.right, expected.right);
+}
+
+TEST(QevVstBlocks, BlockSizeDoesNotChangeTheOutput)
+{
+    const Stereo in = noise(12000, 5);
+    Stereo first;
+    for (int block : {1, 7, 512, 4096})
+    {
+        ModuleHost host;
+        ASSERT_NE(host.open(), nullptr);
+        const Stereo out = process(host.effect, in, block);
+        if (block == 1)
+            first = out;
+        EXPECT_EQ(out.left, first.left) << block;
+        EXPECT_EQ(out.right, first.right) << block;
+    }
+}
+
+TEST_F(QevVstModule, ParameterChangesTakeEffectAtTheNextBlock)
+{
+    const Stereo in = noise(1024, 6);
+    process(effect, in, 512);
+    effect->setParameter(effect, 9, 0.0f);
+    const Stereo out = process(effect, in, 512);
+    for (float v : out.left)
+        ASSERT_EQ(v, 0.0f);
+}
+
+TEST_F(QevVstModule, ZeroFrameAndNullBlocksProcessNothing)
+{
+    float sample = 0.25f;
+    float* buffers[2] = {&sample, &sample};
+    effect->processReplacing(effect, buffers, buffers, 0);
+    effect->processReplacing(effect, buffers, buffers, -3);
+    EXPECT_EQ(sample, 0.25f);
+    effect->processReplacing(effect, nullptr, buffers, 1);
+    effect->processReplacing(effect, buffers, nullptr, 1);
+    float* halfNull[2] = {&sample, nullptr};
+    effect->processReplacing(effect, halfNull, buffers, 1);
+    EXPECT_EQ(sample, 0.25f);
+}
+
+TEST_F(QevVstModule, HostileParameterValuesKeepTheOutputFinite)
+{
+    const Stereo in = noise(2048, 7);
+    for (int index = 0; index < 23; ++index)
+        for (float value : {NAN, INFINITY, -INFINITY, 1e30f, -1e30f})
+        {
+            effect->setParameter(effect, index, value);
+            const Stereo out = process(effect, in, 512);
+            for (size_t n = 0; n < out.left.size(); ++n)
+                ASSERT_TRUE(std::isfinite(out.left[n]) && std::isfinite(out.right[n]))
+                    << "index " << index << " value " << value;
+            effect->setParameter(
+                effect, index,
+                index >= 1 && index <= 9 ? qev::kFactorySettings[0].values[index - 1] : 0.0f);
+        }
+}
+
+TEST_F(QevVstModule, SampleRates)
+{
+    const Stereo in = noise(2048, 8);
+    for (float rate : {0.0f, -1.0f, NAN, INFINITY})
+    {
+        host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        const Stereo out = process(effect, in, 512);
+        for (float v : out.left)
+            ASSERT_TRUE(std::isfinite(v)) << rate;
+    }
+    for (float rate : {8000.0f, 384000.0f, 44100.0f})
+    {
+        host.dispatch(effMainsChanged, 0, 0);
+        host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        host.dispatch(effMainsChanged, 0, 1);
+        const Stereo out = process(effect, in, 512);
+        for (float v : out.left)
+            ASSERT_TRUE(std::isfinite(v) && std::abs(v) < 4.0f) << rate;
+    }
+}
+
+TEST(QevVstModuleLifetime, LoadsAndUnloadsManyTimes)
+{
+    const Stereo in = noise(256, 9);
+    for (int i = 0; i < 100; ++i)
+    {
+        ModuleHost host;
+        ASSERT_NE(host.handle, nullptr) << dlerror();
+        ASSERT_NE(host.open(), nullptr);
+        process(host.effect, in, 256);
+    }
+}
+
+} // namespace

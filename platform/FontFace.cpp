@@ -30,23 +30,36 @@ unsigned unicodeOf(unsigned char c)
 
 using CacheKey = std::tuple<std::string, LONG, bool, bool>;
 
+// FreeType and fontconfig, shared by every face made from them: the last face to go, possibly one
+// held by a static stock font at process exit, closes them.
+struct Library
+{
+    FT_Library freetype = nullptr;
+    // A configuration of our own: the host process may use fontconfig too, and its global state
+    // is not ours to set up or tear down.
+    FcConfig* config = nullptr;
+
+    Library()
+    {
+        if (FT_Init_FreeType(&freetype) != 0)
+            freetype = nullptr;
+        config = FcInitLoadConfigAndFonts();
+    }
+    ~Library()
+    {
+        if (freetype)
+            FT_Done_FreeType(freetype);
+        if (config)
+            FcConfigDestroy(config);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+};
+
 struct FontSystem
 {
-    FT_Library library = nullptr;
+    std::shared_ptr<Library> library = std::make_shared<Library>();
     std::map<CacheKey, std::shared_ptr<FontFace>> cache;
-
-    FontSystem()
-    {
-        if (FT_Init_FreeType(&library) != 0)
-            library = nullptr;
-        FcInit();
-    }
-    ~FontSystem()
-    {
-        cache.clear(); // faces before the library they come from
-        if (library)
-            FT_Done_FreeType(library);
-    }
 };
 
 FontSystem& fontSystem()
@@ -79,17 +92,17 @@ struct Match
     std::string family;
 };
 
-bool matchFont(const std::string& family, bool bold, bool italic, Match& out)
+bool matchFont(FcConfig* config, const std::string& family, bool bold, bool italic, Match& out)
 {
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match)
         return false;
@@ -113,6 +126,7 @@ bool matchFont(const std::string& family, bool bold, bool italic, Match& out)
 
 struct FontFace::Impl
 {
+    std::shared_ptr<Library> library; // outlives the face
     FT_Face face = nullptr;
     bool embolden = false;
     bool oblique = false;
@@ -151,7 +165,8 @@ FontFace::~FontFace() = default;
 std::shared_ptr<FontFace> FontFace::forFont(const LOGFONTA& log)
 {
     FontSystem& system = fontSystem();
-    if (!system.library)
+    Library& library = *system.library;
+    if (!library.freetype || !library.config)
         return nullptr;
     const bool bold = log.lfWeight >= 600;
     const bool italic = log.lfItalic != 0;
@@ -162,10 +177,11 @@ std::shared_ptr<FontFace> FontFace::forFont(const LOGFONTA& log)
         return cached->second;
 
     Match match;
-    if (!matchFont(family, bold, italic, match))
+    if (!matchFont(library.config, family, bold, italic, match))
         return nullptr;
     auto impl = std::make_unique<Impl>();
-    if (FT_New_Face(system.library, match.file.c_str(), match.index, &impl->face) != 0)
+    impl->library = system.library;
+    if (FT_New_Face(library.freetype, match.file.c_str(), match.index, &impl->face) != 0)
         return nullptr;
     FT_Face face = impl->face;
     impl->embolden = bold && match.weight < FC_WEIGHT_DEMIBOLD;

@@ -20,11 +20,13 @@ uint16_t read16(const unsigned char* p)
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
+} // namespace
+
 // A BMP file of 24 or 32 bits per pixel without compression; anything else is refused.
-HBITMAP decodeBmp(const unsigned char* data, size_t size)
+HBITMAP bitmapFromBmp(const unsigned char* data, size_t size)
 {
     const size_t kHeaders = 14 + 40;
-    if (size < kHeaders || data[0] != 'B' || data[1] != 'M')
+    if (!data || size < kHeaders || data[0] != 'B' || data[1] != 'M' || read32(data + 14) < 40)
         return nullptr;
     const uint32_t pixelsAt = read32(data + 10);
     const int width = static_cast<int32_t>(read32(data + 18));
@@ -52,7 +54,6 @@ HBITMAP decodeBmp(const unsigned char* data, size_t size)
     return handle;
 }
 
-} // namespace
 } // namespace qev::platform
 
 using namespace qev::platform;
@@ -65,6 +66,6 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name)
         return nullptr;
     for (size_t i = 0; i < kEmbeddedBitmapCount; ++i)
         if (kEmbeddedBitmaps[i].id == static_cast<int>(id))
-            return decodeBmp(kEmbeddedBitmaps[i].data, kEmbeddedBitmaps[i].size);
+            return bitmapFromBmp(kEmbeddedBitmaps[i].data, kEmbeddedBitmaps[i].size);
     return nullptr;
 }

@@ -1,6 +1,8 @@
 // The bitmaps embedded in the module at build time. Internal to platform/ and resources/.
 #pragma once
 
+#include "platform/Win32.h"
+
 #include <cstddef>
 
 #pragma GCC visibility push(hidden)
@@ -15,6 +17,9 @@ struct EmbeddedBitmap
     const unsigned char* data;
     size_t size;
 };
+
+// A bitmap from the bytes of a BMP file; null for anything malformed or unsupported.
+HBITMAP bitmapFromBmp(const unsigned char* data, size_t size);
 
 // Defined by the generated source of the resources library.
 extern const EmbeddedBitmap kEmbeddedBitmaps[];

@@ -14,6 +14,10 @@ struct RopCase
     uint32_t dest;
     uint32_t expected;
 };
+void PrintTo(const RopCase& c, std::ostream* os)
+{
+    *os << "rop " << std::hex << c.rop << " source " << c.source << " on " << c.dest;
+}
 
 class BlitRasterOps : public ::testing::TestWithParam<RopCase>
 {
@@ -159,6 +163,10 @@ struct AlphaCase
     BYTE alpha;
     uint32_t expected; // 200 over 100
 };
+void PrintTo(const AlphaCase& c, std::ostream* os)
+{
+    *os << "alpha " << int(c.alpha);
+}
 
 class ConstantAlpha : public ::testing::TestWithParam<AlphaCase>
 {
@@ -187,6 +195,52 @@ TEST(Blits, AlphaBlendRefusesOtherOperationsAndEmptySizes)
         AlphaBlend(dest.dc(), 0, 0, 2, 2, source.dc(), 0, 0, 2, 2, BLENDFUNCTION{1, 0, 128, 0}));
     EXPECT_FALSE(AlphaBlend(dest.dc(), 0, 0, 2, 0, source.dc(), 0, 0, 2, 2,
                             BLENDFUNCTION{AC_SRC_OVER, 0, 128, 0}));
+}
+
+TEST(Blits, PerPixelAlphaUsesThePremultipliedTopByte)
+{
+    const uint32_t source[2] = {0x80400000u, 0x00000000u}; // half-covered dark red, then nothing
+    HBITMAP bitmap = CreateBitmap(2, 1, 1, 32, source);
+    HDC sourceDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(sourceDC, bitmap);
+    Canvas dest(2, 1);
+    EXPECT_TRUE(AlphaBlend(dest.dc(), 0, 0, 2, 1, sourceDC, 0, 0, 2, 1,
+                           BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}));
+    EXPECT_EQ(dest.image().pixels,
+              (std::vector<uint32_t>{pixel(191, 127, 127), pixel(255, 255, 255)}));
+    SelectObject(sourceDC, old);
+    DeleteObject(bitmap);
+    DeleteDC(sourceDC);
+}
+
+TEST(Blits, MonochromeSurfacesTakeTheNearerOfBlackAndWhite)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP mono = CreateBitmap(4, 1, 1, 1, nullptr);
+    HGDIOBJ old = SelectObject(dc, mono);
+    HBRUSH light = CreateSolidBrush(RGB(200, 180, 160));
+    HBRUSH dark = CreateSolidBrush(RGB(90, 100, 110));
+    RECT left{0, 0, 2, 1};
+    RECT right{2, 0, 4, 1};
+    FillRect(dc, &left, light);
+    FillRect(dc, &right, dark);
+    EXPECT_EQ(imageOf(mono).pixels, (std::vector<uint32_t>{0xFFFFFF, 0xFFFFFF, 0, 0}));
+    // Monochrome to monochrome copies bits, whatever the colours of either DC.
+    HDC other = CreateCompatibleDC(nullptr);
+    HBITMAP copy = CreateBitmap(4, 1, 1, 1, nullptr);
+    HGDIOBJ oldCopy = SelectObject(other, copy);
+    SetBkColor(dc, RGB(1, 2, 3));
+    SetTextColor(other, RGB(4, 5, 6));
+    BitBlt(other, 0, 0, 4, 1, dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(imageOf(copy).pixels, imageOf(mono).pixels);
+    SelectObject(other, oldCopy);
+    SelectObject(dc, old);
+    DeleteObject(copy);
+    DeleteObject(mono);
+    DeleteObject(light);
+    DeleteObject(dark);
+    DeleteDC(other);
+    DeleteDC(dc);
 }
 
 } // namespace

@@ -23,6 +23,10 @@ struct Segment
 {
     int x0, y0, x1, y1;
 };
+void PrintTo(const Segment& s, std::ostream* os)
+{
+    *os << "(" << s.x0 << "," << s.y0 << ")-(" << s.x1 << "," << s.y1 << ")";
+}
 
 class LineEnds : public ::testing::TestWithParam<Segment>
 {
@@ -117,6 +121,10 @@ struct Rop2Case
     COLORREF pen;
     uint32_t expected;
 };
+void PrintTo(const Rop2Case& c, std::ostream* os)
+{
+    *os << "rop2 " << c.rop << " pen " << std::hex << c.pen << " on " << c.dest;
+}
 
 class PenRasterOps : public ::testing::TestWithParam<Rop2Case>
 {

@@ -1,3 +1,4 @@
+#include "platform/Resources.h"
 #include "platform/Platform.h"
 #include "tests/support/Image.h"
 
@@ -21,6 +22,10 @@ struct Size
     int width;
     int height;
 };
+void PrintTo(const Size& s, std::ostream* os)
+{
+    *os << "id " << s.id;
+}
 
 class BitmapResources : public ::testing::TestWithParam<Size>
 {
@@ -103,6 +108,92 @@ TEST(Resources, BackgroundIsAnOpaquePanelWithTheMenuPlacesInDarkBlue)
         black += p == 0;
     EXPECT_EQ(black, 0);
     DeleteObject(background);
+}
+
+// A BMP file of the given depth whose pixel (x, y) is 0x00RRGGBB = x * 0x10 + y * 0x1000.
+std::vector<unsigned char> bmpFile(int w, int h, int bpp, bool topDown, uint32_t compression = 0)
+{
+    const size_t stride = ((static_cast<size_t>(w) * bpp + 31) / 32) * 4;
+    std::vector<unsigned char> f(54 + stride * h, 0);
+    auto put32 = [&](size_t at, uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            f[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, static_cast<uint32_t>(f.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(topDown ? -h : h));
+    f[26] = 1;
+    f[28] = static_cast<unsigned char>(bpp);
+    put32(30, compression);
+    for (int y = 0; y < h; ++y)
+    {
+        unsigned char* row = f.data() + 54 + stride * (topDown ? y : h - 1 - y);
+        for (int x = 0; x < w; ++x)
+        {
+            const uint32_t p = x * 0x10 + y * 0x1000;
+            unsigned char* px = row + x * (bpp / 8);
+            px[0] = static_cast<unsigned char>(p);
+            px[1] = static_cast<unsigned char>(p >> 8);
+            px[2] = static_cast<unsigned char>(p >> 16);
+        }
+    }
+    return f;
+}
+
+struct BmpCase
+{
+    int bpp;
+    bool topDown;
+};
+void PrintTo(const BmpCase& c, std::ostream* os)
+{
+    *os << c.bpp << " bits " << (c.topDown ? "top-down" : "bottom-up");
+}
+
+class BmpDecoding : public ::testing::TestWithParam<BmpCase>
+{
+};
+
+TEST_P(BmpDecoding, RowsComeOutTopFirstWithoutPadding)
+{
+    const auto file = bmpFile(3, 2, GetParam().bpp, GetParam().topDown);
+    HBITMAP bitmap = platform::bitmapFromBmp(file.data(), file.size());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(imageOf(bitmap).pixels,
+              (std::vector<uint32_t>{0x0000, 0x0010, 0x0020, 0x1000, 0x1010, 0x1020}));
+    DeleteObject(bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, BmpDecoding,
+                         ::testing::Values(BmpCase{24, false}, BmpCase{24, true},
+                                           BmpCase{32, false}, BmpCase{32, true}));
+
+TEST(BmpDecoding, MalformedOrUnsupportedFilesGiveNull)
+{
+    const auto good = bmpFile(3, 2, 24, false);
+    EXPECT_EQ(platform::bitmapFromBmp(nullptr, 100), nullptr);
+    EXPECT_EQ(platform::bitmapFromBmp(good.data(), 20), nullptr);              // no headers
+    EXPECT_EQ(platform::bitmapFromBmp(good.data(), good.size() - 1), nullptr); // truncated rows
+    auto wrongMagic = good;
+    wrongMagic[0] = 'X';
+    EXPECT_EQ(platform::bitmapFromBmp(wrongMagic.data(), wrongMagic.size()), nullptr);
+    const auto compressed = bmpFile(3, 2, 24, false, 1);
+    EXPECT_EQ(platform::bitmapFromBmp(compressed.data(), compressed.size()), nullptr);
+    auto paletted = good;
+    paletted[28] = 8;
+    EXPECT_EQ(platform::bitmapFromBmp(paletted.data(), paletted.size()), nullptr);
+    auto zeroWidth = good;
+    zeroWidth[18] = 0;
+    EXPECT_EQ(platform::bitmapFromBmp(zeroWidth.data(), zeroWidth.size()), nullptr);
+    auto farPixels = good;
+    farPixels[10] = 0xFF;
+    farPixels[11] = 0xFF;
+    EXPECT_EQ(platform::bitmapFromBmp(farPixels.data(), farPixels.size()), nullptr);
 }
 
 } // namespace

@@ -177,6 +177,10 @@ struct AlignCase
     UINT format;
     int leftShift;
 };
+void PrintTo(const AlignCase& c, std::ostream* os)
+{
+    *os << "align " << c.align;
+}
 
 class DrawStringAlignment : public ::testing::TestWithParam<AlignCase>
 {
@@ -303,6 +307,33 @@ TEST(CDrawContext, WithoutAnyDeviceContextNothingBreaks)
     EXPECT_EQ(context.getStringWidth("x"), 0);
     CRect clip;
     EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 1000, 1000));
+}
+
+TEST(CDrawContext, AContextForAWindowFetchesItsDeviceContextAndReleasesIt)
+{
+    int windowStandIn = 0;
+    const HWND window = reinterpret_cast<HWND>(&windowStandIn);
+    const long alive = qev::platform::gdiCounts().alive;
+    {
+        CDrawContext context(nullptr, nullptr, window);
+        EXPECT_NE(context.getSystemContext(), nullptr);
+        EXPECT_EQ(context.getWindow(), window);
+        EXPECT_EQ(GetBkMode(context.getSystemContext()), TRANSPARENT);
+        EXPECT_EQ(context.offsetScreen, CPoint(0, 0));
+    }
+    EXPECT_EQ(qev::platform::gdiCounts().alive, alive);
+}
+
+TEST(CDrawContext, AContextForAWindowAndADeviceContextUsesThatDeviceContext)
+{
+    int windowStandIn = 0;
+    Canvas canvas(4, 4);
+    const long alive = qev::platform::gdiCounts().alive;
+    {
+        CDrawContext context(nullptr, canvas.dc(), reinterpret_cast<HWND>(&windowStandIn));
+        EXPECT_EQ(context.getSystemContext(), canvas.dc());
+    }
+    EXPECT_EQ(qev::platform::gdiCounts().alive, alive);
 }
 
 SHORT physicalLeftAndShift(int key)

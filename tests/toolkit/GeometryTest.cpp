@@ -38,6 +38,10 @@ struct OverlapCase
     CRect other;
     bool overlaps;
 };
+void PrintTo(const OverlapCase& c, std::ostream* os)
+{
+    *os << c.other.left << "," << c.other.top << "," << c.other.right << "," << c.other.bottom;
+}
 
 class Overlap : public ::testing::TestWithParam<OverlapCase>
 {
@@ -73,6 +77,10 @@ struct BoundCase
     CRect b;
     CRect expected;
 };
+void PrintTo(const BoundCase& c, std::ostream* os)
+{
+    *os << c.b.left << "," << c.b.top << "," << c.b.right << "," << c.b.bottom;
+}
 
 class Bound : public ::testing::TestWithParam<BoundCase>
 {

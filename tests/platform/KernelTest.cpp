@@ -45,14 +45,6 @@ TEST(Kernel, VersionIsOfTheNTFamilyForBothRecordSizes)
     EXPECT_FALSE(GetVersionExA(nullptr));
 }
 
-TEST(Kernel, TickCountNeverRunsBackwards)
-{
-    const DWORD first = GetTickCount();
-    Sleep(0);
-    EXPECT_GE(GetTickCount() - first, 0u);
-    EXPECT_LT(GetTickCount() - first, 60000u);
-}
-
 SHORT onlyShiftAndLeft(int key)
 {
     return key == VK_SHIFT || key == VK_LBUTTON ? static_cast<SHORT>(0x8000) : 0;

@@ -12,7 +12,7 @@ namespace
 
 const uint32_t kWhite = pixel(255, 255, 255);
 
-struct FontSpec
+struct FontRequest
 {
     int height = -12;
     int weight = FW_NORMAL;
@@ -21,15 +21,15 @@ struct FontSpec
     const char* face = "Arial";
 };
 
-HFONT makeFont(const FontSpec& spec)
+HFONT makeFont(const FontRequest& request)
 {
     LOGFONTA lf{};
-    lf.lfHeight = spec.height;
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
+    lf.lfHeight = request.height;
+    lf.lfWeight = request.weight;
+    lf.lfItalic = request.italic;
+    lf.lfUnderline = request.underline;
     lf.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    std::strcpy(lf.lfFaceName, spec.face);
+    std::strcpy(lf.lfFaceName, request.face);
     return CreateFontIndirectA(&lf);
 }
 
@@ -37,8 +37,8 @@ HFONT makeFont(const FontSpec& spec)
 class TextCanvas : public Canvas
 {
 public:
-    explicit TextCanvas(int w, int h, const FontSpec& spec = {})
-        : Canvas(w, h), font_(makeFont(spec))
+    explicit TextCanvas(int w, int h, const FontRequest& request = {})
+        : Canvas(w, h), font_(makeFont(request))
     {
         old_ = SelectObject(dc(), font_);
         SetBkMode(dc(), TRANSPARENT);
@@ -194,9 +194,9 @@ TEST(Text, OpaqueModeBacksExactlyTheTextCell)
 TEST(Text, StylesChangeTheGlyphs)
 {
     TextCanvas regular(200, 30);
-    TextCanvas bold(200, 30, FontSpec{-12, FW_BOLD});
-    TextCanvas italic(200, 30, FontSpec{-12, FW_NORMAL, true});
-    TextCanvas underlined(200, 30, FontSpec{-12, FW_NORMAL, false, true});
+    TextCanvas bold(200, 30, FontRequest{-12, FW_BOLD});
+    TextCanvas italic(200, 30, FontRequest{-12, FW_NORMAL, true});
+    TextCanvas underlined(200, 30, FontRequest{-12, FW_NORMAL, false, true});
     const std::string s = "FEEDBACK";
     EXPECT_GT(bold.extent(s).cx, regular.extent(s).cx);
     regular.out(0, 0, s);
@@ -220,8 +220,8 @@ TEST(Text, StylesChangeTheGlyphs)
 
 TEST(Text, TheSymbolFaceHasItsOwnGlyphs)
 {
-    TextCanvas arial(60, 30, FontSpec{-13});
-    TextCanvas symbol(60, 30, FontSpec{-13, FW_NORMAL, false, false, "Symbol"});
+    TextCanvas arial(60, 30, FontRequest{-13});
+    TextCanvas symbol(60, 30, FontRequest{-13, FW_NORMAL, false, false, "Symbol"});
     arial.out(0, 0, "abp");
     symbol.out(0, 0, "abp");
     EXPECT_FALSE(arial.image() == symbol.image());
@@ -261,7 +261,7 @@ TEST(Text, ANewDCDrawsWithTheBoldSystemFontOnAnOpaqueWhiteBackground)
     EXPECT_EQ(image.at(2, 2), kWhite); // the cell is backed
     EXPECT_EQ(inkBox(image, pixel(0, 0, 255)).right, 2 + size.cx);
 
-    TextCanvas bold(100, 30, FontSpec{16, FW_BOLD});
+    TextCanvas bold(100, 30, FontRequest{16, FW_BOLD});
     EXPECT_EQ(bold.extent("VOLUME").cx, size.cx);
 }
 

@@ -1,8 +1,8 @@
-#include "plugin/ModuleHandle.h"
+// The module's load and unload hooks.
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
+#include "platform/Platform.h"
+
+#if !defined(_WIN32)
 #include <dlfcn.h>
 
 // Part of the C++ runtime linked into the module: frees what the runtime allocated for itself.
@@ -17,36 +17,29 @@ namespace qev
 namespace
 {
 
-void* recordedModule = nullptr;
-
 #if defined(_WIN32)
-// The load hook: the loader passes the instance handle on attach.
+// The loader passes the instance handle on attach; bitmaps and the window class use it.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)
-        recordedModule = instance;
+        platform::setModuleInstance(instance);
     return TRUE;
 }
 #else
-// The load hook. A constructor function registers no exit handler, so unloading runs nothing.
+// On Linux the module's handle is its load address. A constructor function registers no exit
+// handler, so unloading runs nothing of it.
 __attribute__((constructor)) void recordModuleAtLoad()
 {
     Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(&recordModuleAtLoad), &info) != 0)
-        recordedModule = info.dli_fbase;
+    if (dladdr(reinterpret_cast<void*>(&recordModuleAtLoad), &info) != 0 && info.dli_fbase)
+        platform::setModuleInstance(static_cast<HINSTANCE>(info.dli_fbase));
 }
 
-// The unload hook. The module carries its own copy of the C++ runtime, whose emergency
-// exception pool (about 70 KB) would otherwise leak on every unload, since hosts load and
-// unload plug-ins many times while they keep running.
+// The module carries its own copy of the C++ runtime, whose emergency exception pool (about
+// 70 KB) would otherwise leak on every unload, and hosts load and unload plug-ins many times
+// while they keep running.
 __attribute__((destructor)) void releaseRuntimeAtUnload() { __gnu_cxx::__freeres(); }
 #endif
 
 } // namespace
-
-void* moduleHandle()
-{
-    return recordedModule;
-}
-
 } // namespace qev

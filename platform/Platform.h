@@ -1,0 +1,56 @@
+// What the project needs beside the Win32 names: the module instance handle, and on Linux the seams
+// through which tests, tools and the windowing code reach the pixel surfaces.
+#pragma once
+
+#include "platform/Win32.h"
+
+#include <cstdint>
+
+#if !defined(_WIN32)
+#pragma GCC visibility push(hidden)
+#endif
+
+namespace qev::platform
+{
+
+// The module instance that bitmap resources are loaded from. The library's load hook records the
+// real one; until then a fixed handle standing for this module is answered, so tests need no hook.
+HINSTANCE moduleInstance();
+void setModuleInstance(HINSTANCE instance);
+
+#if !defined(_WIN32)
+
+// Read access to a bitmap's pixels, row after row without padding, 0x00RRGGBB each. Monochrome
+// bitmaps hold 0x000000 or 0xFFFFFF. Null for a handle that is not a bitmap.
+struct PixelView
+{
+    const uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+};
+PixelView bitmapPixels(HBITMAP bitmap);
+// The bitmap selected into a memory DC (null for other DCs).
+HBITMAP selectedBitmap(HDC hdc);
+
+// Counts of GDI objects (pens, brushes, fonts, bitmaps, regions and DCs, stock ones excluded):
+// how many were ever created, and how many are alive now.
+struct GdiCounts
+{
+    long created = 0;
+    long alive = 0;
+};
+GdiCounts gdiCounts();
+
+// Replaces the input state the layer reports, for tests; null restores the real one.
+using KeyStateReader = SHORT (*)(int key);
+using CursorReader = BOOL (*)(LPPOINT point);
+void setInputReaders(KeyStateReader keys, CursorReader cursor);
+
+#endif
+
+} // namespace qev::platform
+
+#if !defined(_WIN32)
+#pragma GCC visibility pop
+#endif

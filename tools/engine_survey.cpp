@@ -1,7 +1,7 @@
 // Measures the largest magnitudes the engine's internal state reaches in normal operation:
 // every factory setting and random in-range settings, driven by full-scale white noise and a
 // full-scale sine sweep, free-running and tempo-synced, at sample rates 22050..192000 Hz.
-// Prints one line per sample rate and a summary; the stage guard must sit well above these.
+// Prints one line per sample rate and a summary, and the guard's margin over the largest.
 //
 // Usage: engine_survey [seconds per run, default 4] [random settings, default 40]
 #include "engine/FactorySettings.h"
@@ -18,7 +18,7 @@ namespace
 
 struct Peaks
 {
-    float sectionOutput = 0.0f; // |y1|, |y2| of every stage
+    float sectionOutput = 0.0f; // |y1| + |y2| of every stage: what the runaway guard watches
     float stageOutput = 0.0f;   // |feedback1 + feedback2|
     float output = 0.0f;        // |output sample|
     bool finite = true;
@@ -37,7 +37,7 @@ void notePeaks(const qev::ChannelPhaser& channel, Peaks& peaks)
     for (const qev::PhaserStage* s :
          {channel.stage1.get(), channel.stage2.get(), channel.stage3.get()})
     {
-        peaks.sectionOutput = std::max({peaks.sectionOutput, std::abs(s->y1), std::abs(s->y2)});
+        peaks.sectionOutput = std::max(peaks.sectionOutput, std::abs(s->y1) + std::abs(s->y2));
         peaks.stageOutput = std::max(peaks.stageOutput, std::abs(s->feedback1 + s->feedback2));
     }
 }
@@ -129,5 +129,8 @@ int main(int argc, char** argv)
     }
     std::printf("all: section %.3f stage %.3f output %.3f\n", overall.sectionOutput,
                 overall.stageOutput, overall.output);
+    std::printf("runaway limit %.0f: %.1f dB above the largest section level\n",
+                qev::PhaserStage::kRunawayLimit,
+                20.0 * std::log10(qev::PhaserStage::kRunawayLimit / overall.sectionOutput));
     return overall.finite ? 0 : 1;
 }

@@ -143,12 +143,20 @@ TEST(PhaserStage, FrequencyJustAboveOneReadsTheLastCosine)
 
 TEST(PhaserStage, RunawayRestartsTheStageFromRest)
 {
+    // At b = 0 (a1 = -2, a2 = 1) a section's output is about 2 y - yPrev.
+    const float limit = PhaserStage::kRunawayLimit;
+    PhaserStage calm;
+    calm.y2 = 0.3f * limit;
+    calm.y2Prev = -0.3f * limit; // out2 about 0.9 of the limit: the plain recursion runs
+    calm.step(0.0f, 0.0f, 0.0f);
+    EXPECT_NEAR(calm.y2, 0.9f * limit, 1.0f);
+
     PhaserStage stage;
-    stage.y2 = 900.0f;
-    stage.y2Prev = -900.0f;
+    stage.y2 = 0.45f * limit;
+    stage.y2Prev = -0.45f * limit;
     stage.feedback1 = 3.0f;
     stage.feedback2 = 2.0f;
-    EXPECT_EQ(stage.step(0.0f, 0.0f, 1.0f), 0.0f); // out2 = 2*900 + 900 beyond the limit
+    EXPECT_EQ(stage.step(0.0f, 0.0f, 1.0f), 0.0f); // out2 about 1.35 of the limit
     for (float v : {stage.x1, stage.x1Prev, stage.y1, stage.y1Prev, stage.x2, stage.x2Prev,
                     stage.y2, stage.y2Prev, stage.feedback1, stage.feedback2})
         EXPECT_EQ(v, 0.0f);

@@ -1,5 +1,7 @@
 #include "engine/StereoPhaser.h"
 
+#include <cmath>
+
 namespace qev
 {
 namespace
@@ -7,7 +9,7 @@ namespace
 
 bool isUsableSampleRate(float sampleRate)
 {
-    return sampleRate > 0.0f && sampleRate <= 3.4e38f;
+    return sampleRate > 0.0f && std::isfinite(sampleRate);
 }
 
 // Note value of each SYNC_SPEED entry as LFO hertz times beats per minute: 1/16, 1/8, 1/4,

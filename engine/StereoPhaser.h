@@ -4,6 +4,7 @@
 #include "engine/DcFilter.h"
 #include "engine/EngineParams.h"
 
+#include <cmath>
 #include <memory>
 
 namespace qev
@@ -13,8 +14,13 @@ namespace qev
 // feedback amount and stereo phase offset from the parameters; one channel phaser per channel;
 // DC blocking, feedback gain compensation, dry/wet crossfade and output volume.
 //
-// Runs on the audio thread. Parameters are read once per frame and held to their domains
-// (values inside them pass unchanged); see step() for what out-of-domain values do.
+// Runs on the audio thread. Parameters are read once per frame. Whatever a host sends, no
+// table is read outside and no state becomes non-finite; values inside their domains pass
+// unchanged, so they give exactly the documented result:
+// - SPEED, LOFREQ, HIFREQ, PHASE, FEEDBACK, DRYWET and VOLUME are held to 0..1 (NaN gives 0);
+// - SYNC_SPEED below 1 (fractions, negatives, NaN) runs free at SPEED, above 12 uses 12;
+// - TYPE counts by comparison: above 0 runs two stages, 2 and above three;
+// - a non-finite input sample counts as silence.
 class StereoPhaser
 {
 public:
@@ -60,7 +66,7 @@ inline float StereoPhaser::rateFor(float speed, float syncSpeed, float tempo) co
     {
         const int entry = syncSpeed < static_cast<float>(kSyncEntries) ? static_cast<int>(syncSpeed)
                                                                        : kSyncEntries;
-        if (!(tempo > 0.0f && tempo <= 3.4e38f))
+        if (!(tempo > 0.0f && std::isfinite(tempo)))
             tempo = kDefaultTempo;
         tempo = tempo > kMinTempo ? tempo : kMinTempo;
         return syncDivisors[entry - 1] / tempo;
@@ -71,7 +77,7 @@ inline float StereoPhaser::rateFor(float speed, float syncSpeed, float tempo) co
 inline float StereoPhaser::safeInput(float sample)
 {
     // A non-finite input would poison every filter history for good.
-    return std::abs(sample) <= 3.4e38f ? sample : 0.0f;
+    return std::isfinite(sample) ? sample : 0.0f;
 }
 
 inline void StereoPhaser::step(float& leftSample, float& rightSample, float tempo)

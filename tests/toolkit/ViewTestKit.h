@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,41 @@ protected:
 inline VstKeyCode key(int32_t character, unsigned char virt = 0, unsigned char modifier = 0)
 {
     return VstKeyCode{character, virt, modifier};
+}
+
+} // namespace toolkit::testkit
+
+namespace toolkit::testkit
+{
+
+// What the frame has painted so far: the pixels of its windowless surface.
+inline qev::test::Image surfaceOf(CFrame* frame)
+{
+    CDrawContext* context = frame->createDrawContext();
+    qev::test::Image image =
+        qev::test::imageOf(qev::platform::selectedBitmap(context->getSystemContext()));
+    context->forget();
+    return image;
+}
+
+inline void drawWhole(CFrame* frame)
+{
+    CDrawContext* context = frame->createDrawContext();
+    frame->draw(context);
+    context->forget();
+}
+
+inline uint32_t rgbOf(CColor c)
+{
+    return qev::test::pixel(c.red, c.green, c.blue);
+}
+
+// Paints `rect` of an expected image, cut to the image.
+inline void paint(qev::test::Image& image, const CRect& rect, CColor colour)
+{
+    for (int y = std::max(0, rect.top); y < std::min(image.height, rect.bottom); ++y)
+        for (int x = std::max(0, rect.left); x < std::min(image.width, rect.right); ++x)
+            image.at(x, y) = rgbOf(colour);
 }
 
 } // namespace toolkit::testkit

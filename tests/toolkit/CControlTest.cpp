@@ -107,6 +107,11 @@ struct BounceCase
     float expected;
 };
 
+void PrintTo(const BounceCase& c, std::ostream* os)
+{
+    *os << c.value << " -> " << c.expected;
+}
+
 class BounceValue : public ::testing::TestWithParam<BounceCase>
 {
 };

@@ -120,6 +120,22 @@ TEST_F(ContainerTest, RemoveAllEmptiesTheListWithOrWithoutForget)
     }
 }
 
+TEST_F(ContainerTest, NullContextsDrawNothing)
+{
+    auto* panel = add(frame, new Panel(CRect(0, 0, 20, 20), frame));
+    add(panel, new Patch("p", CRect(0, 0, 5, 5)));
+    journal().clear();
+    panel->draw(nullptr);
+    panel->drawRect(nullptr, CRect(0, 0, 20, 20));
+    panel->drawBackgroundRect(nullptr, CRect(0, 0, 20, 20));
+    panel->mouse(nullptr, CPoint(1, 1), -1);
+    EXPECT_EQ(journal(), (Journal{"p.mouse 1,1 -1"}));
+    // A container updated without a context borrows one from the frame.
+    panel->update(nullptr);
+    EXPECT_EQ(journal().back(), "p.draw");
+    EXPECT_FALSE(panel->isDirty());
+}
+
 TEST_F(ContainerTest, BadAdditionsAndRemovalsChangeNothing)
 {
     auto* panel = add(frame, new Panel(CRect(0, 0, 20, 20), frame));
@@ -484,6 +500,29 @@ TEST_F(ContainerTest, ChildUpdateRedrawsThroughTheContainer)
     EXPECT_EQ(image.at(15, 15), rgbOf(kGreenCColor));
     EXPECT_EQ(image.at(24, 24), rgbOf(kGreenCColor));
     EXPECT_EQ(image.at(25, 25), rgbOf(kBlackCColor));
+}
+
+// Two levels down, the inner container draws in its parent's coordinates: the context is shifted
+// by where the parent lies in the frame.
+TEST_F(ContainerTest, RedrawTwoLevelsDownLandsAtTheRightPlace)
+{
+    auto* outer = add(frame, new Panel(CRect(10, 10, 50, 45), frame));
+    auto* inner = add(outer, new Panel(CRect(5, 5, 35, 30), frame));
+    auto* p = add(inner, new Patch("p", CRect(3, 4, 8, 9), kRedCColor));
+    outer->setBackgroundColor(kBlueCColor);
+    inner->setBackgroundColor(kBlueCColor);
+    drawWhole(frame);
+    p->setColour(kGreenCColor);
+    CDrawContext* context = frame->createDrawContext();
+    p->update(context);
+    EXPECT_EQ(context->offset, CPoint(0, 0));
+    context->forget();
+    Image expected(60, 50, 0);
+    paint(expected, CRect(11, 11, 50, 45), kBlueCColor);
+    paint(expected, CRect(15, 15, 45, 40), kBlackCColor); // the inner buffer's first row/column
+    paint(expected, CRect(16, 16, 45, 40), kBlueCColor);
+    paint(expected, CRect(18, 19, 23, 24), kGreenCColor);
+    EXPECT_TRUE(sameImage(surfaceOf(frame), expected, "redraw-two-levels"));
 }
 
 // What shows through a transparent container belongs to its parent, so the parent redraws.

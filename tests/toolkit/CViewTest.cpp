@@ -111,6 +111,12 @@ struct RectCase
     bool overlaps;
 };
 
+void PrintTo(const RectCase& c, std::ostream* os)
+{
+    PrintTo(c.other, os);
+    *os << (c.overlaps ? " overlaps" : " apart");
+}
+
 class CheckUpdate : public ::testing::TestWithParam<RectCase>
 {
 };
@@ -133,6 +139,12 @@ struct PointCase
     CPoint where;
     bool hits;
 };
+
+void PrintTo(const PointCase& c, std::ostream* os)
+{
+    PrintTo(c.where, os);
+    *os << (c.hits ? " hits" : " misses");
+}
 
 class HitTest : public ::testing::TestWithParam<PointCase>
 {
@@ -192,6 +204,11 @@ struct TypeCase
     const char* name;
     bool view, control, container, frame;
 };
+
+void PrintTo(const TypeCase& c, std::ostream* os)
+{
+    *os << (c.name ? c.name : "null");
+}
 
 class IsTypeOf : public TreeTest, public ::testing::WithParamInterface<TypeCase>
 {

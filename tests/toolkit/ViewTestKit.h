@@ -14,8 +14,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace toolkit
+{
+
+inline void PrintTo(const CRect& r, std::ostream* os)
+{
+    *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+inline void PrintTo(const CPoint& p, std::ostream* os)
+{
+    *os << "(" << p.h << ", " << p.v << ")";
+}
+
+} // namespace toolkit
 
 namespace toolkit::testkit
 {

@@ -32,7 +32,10 @@ CFrame::~CFrame()
     if (pModalView)
         removeView(pModalView, false);
     setDropActive(false);
-    freeDrawingFacilities();
+    // Each frame gives back its own load: with several frames alive, the library stays loaded
+    // for the others. The process-wide entries stay as they are.
+    if (hInstMsimg32dll)
+        FreeLibrary(hInstMsimg32dll);
     hInstMsimg32dll = nullptr;
     // Done here rather than by the container's destructor: removing views reaches back into
     // the frame (focus, modal view), which must still be a whole frame then.

@@ -1,6 +1,7 @@
 #include "toolkit/CFrame.h"
 #include "tests/toolkit/ViewTestKit.h"
 #include "toolkit/COffscreenContext.h"
+#include "toolkit/DrawingFacilities.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,33 @@ TEST_F(FrameTest, WithoutHostWindowThereIsNoWindowAndNoDropTarget)
     EXPECT_EQ(frame->getFocusView(), nullptr);
     EXPECT_FALSE(frame->updatesDisabled());
     EXPECT_EQ(frame->getEditor(), &editor);
+}
+
+// How many loads of the drawing library are outstanding, counted by giving them all back and
+// taking them again.
+int outstandingLoads(HMODULE library)
+{
+    int loads = 0;
+    while (FreeLibrary(library))
+        ++loads;
+    for (int i = 0; i < loads; ++i)
+        LoadLibraryA("msimg32.dll");
+    return loads;
+}
+
+// Every frame loads the drawing library and gives its own load back, whatever the order.
+TEST_F(FrameTest, EachFrameHoldsTheDrawingLibraryUntilItGoes)
+{
+    HMODULE library = drawingFacilities().library;
+    ASSERT_NE(library, nullptr);
+    const int withOneFrame = outstandingLoads(library);
+    auto* second = new CFrame(CRect(0, 0, 10, 10), nullptr, nullptr);
+    EXPECT_EQ(outstandingLoads(library), withOneFrame + 1);
+    frame->forget();
+    frame = nullptr;
+    EXPECT_EQ(outstandingLoads(library), withOneFrame);
+    second->forget();
+    EXPECT_EQ(outstandingLoads(library), withOneFrame - 1);
 }
 
 TEST_F(FrameTest, EditorRequestsArePassedOnAndAnsweredWithoutAnEditor)

@@ -34,7 +34,8 @@ CControl::CControl(const CRect& size, CControlListener* listener, int32_t tag, C
 bool CControl::isDirty() const
 {
     // Written as "differs" so that a NaN on either side counts as equal.
-    const bool differs = value < oldValue || value > oldValue;
+    const float current = getValue();
+    const bool differs = current < oldValue || current > oldValue;
     return differs || bDirty;
 }
 
@@ -42,9 +43,9 @@ void CControl::setDirty(bool dirty)
 {
     bDirty = dirty;
     if (dirty)
-        oldValue = value == -1.0f ? 0.0f : -1.0f;
+        oldValue = getValue() == -1.0f ? 0.0f : -1.0f;
     else
-        oldValue = value;
+        oldValue = getValue();
 }
 
 bool CControl::isTypeOf(const char* className) const
@@ -62,12 +63,12 @@ void CControl::doIdleStuff()
 
 void CControl::setValue(float newValue)
 {
-    value = newValue;
+    value.store(newValue, std::memory_order_relaxed);
 }
 
 float CControl::getValue() const
 {
-    return value;
+    return value.load(std::memory_order_relaxed);
 }
 
 void CControl::setMin(float minimum)
@@ -156,10 +157,11 @@ float CControl::getWheelInc() const
 
 void CControl::bounceValue()
 {
-    if (!(value <= vmax))
-        value = vmax;
-    else if (value < vmin)
-        value = vmin;
+    const float current = getValue();
+    if (!(current <= vmax))
+        setValue(vmax);
+    else if (current < vmin)
+        setValue(vmin);
 }
 
 bool CControl::checkDefaultValue(CDrawContext* context, int32_t buttons)
@@ -167,7 +169,7 @@ bool CControl::checkDefaultValue(CDrawContext* context, int32_t buttons)
     if (buttons != (kLButton | kControl))
         return false;
     beginEdit();
-    value = getDefaultValue();
+    setValue(getDefaultValue());
     if (isDirty() && listener)
         listener->valueChanged(context, this);
     endEdit();

@@ -2,6 +2,7 @@
 
 #include "toolkit/CView.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace toolkit
@@ -67,7 +68,8 @@ protected:
     int32_t tag;
     float oldValue = 1.0f;
     float defaultValue = 0.5f;
-    float value = 0.0f;
+    // The editor may store a value from another thread: written and read whole, without a lock.
+    std::atomic<float> value{0.0f};
     float vmin = 0.0f;
     float vmax = 1.0f;
     float wheelInc = 0.1f;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace toolkit
 {
@@ -239,6 +240,32 @@ TEST_F(ControlTest, PlainSettersStoreWithoutBoundingOrNotifying)
     EXPECT_EQ(control.getWheelInc(), 0.05f);
     EXPECT_EQ(control.getTag(), 21);
     EXPECT_TRUE(listener.changes.empty());
+}
+
+// The editor stores parameter values from whatever thread sets them while the window thread
+// reads, redraws and cleans the control.
+TEST(ControlConcurrency, ValuesStoredFromAnotherThreadWhileTheWindowThreadRedraws)
+{
+    CControl control(CRect(0, 0, 10, 10), nullptr, 0);
+    constexpr int kRounds = 20000;
+    std::thread setter(
+        [&control]
+        {
+            for (int i = 0; i < kRounds; ++i)
+                control.setValue(static_cast<float>(i % 100) / 100.0f);
+        });
+    int redraws = 0;
+    for (int i = 0; i < kRounds; ++i)
+        if (control.isDirty())
+        {
+            control.setDirty(false);
+            ++redraws;
+        }
+    setter.join();
+    control.setValue(0.99f); // the setter's last value: equal to what is shown or not
+    control.setDirty(false);
+    EXPECT_FALSE(control.isDirty());
+    EXPECT_GT(redraws, 0);
 }
 
 } // namespace

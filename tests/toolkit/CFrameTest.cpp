@@ -175,6 +175,21 @@ TEST_F(FrameTest, IdleRedrawsDirtyViewsOnlyWhileOpen)
     EXPECT_EQ(surfaceOf(frame).at(5, 5), rgbOf(kGreenCColor));
 }
 
+// Whoever changes a control's value, the next idle redraws it once.
+TEST_F(FrameTest, AChangedControlIsRedrawnOnceAtIdle)
+{
+    auto* dial = add(frame, new Dial(CRect(0, 0, 10, 10), nullptr, 1));
+    drawWhole(frame);
+    journal().clear();
+    dial->setValue(0.3f);
+    frame->idle();
+    frame->idle();
+    dial->setValue(0.3f); // the value already shown
+    frame->idle();
+    EXPECT_EQ(journal(), (Journal{"dial.draw"}));
+    EXPECT_FALSE(dial->isDirty());
+}
+
 TEST_F(FrameTest, UpdateDoesNothingWhileUpdatesAreDisabledOrClosed)
 {
     auto* a = add(frame, new Patch("a", CRect(0, 0, 10, 10)));
@@ -534,6 +549,11 @@ TEST_F(FrameTest, OnlyOneModalViewAndRemovingItDoesNotDestroyIt)
     EXPECT_EQ(a->getReferenceCount(), 1); // alive, with its creator's reference
     EXPECT_TRUE(frame->setModalView(b));
     frame->removeView(b, false); // removed behind the frame's back: no longer modal
+    EXPECT_EQ(frame->getModalView(), nullptr);
+    auto* panel = add(frame, new Panel(CRect(0, 0, 30, 30), frame));
+    panel->addView(a);
+    EXPECT_FALSE(frame->setModalView(a)); // a view with a parent cannot be made modal
+    panel->removeView(a, false);
     EXPECT_EQ(frame->getModalView(), nullptr);
     a->forget();
     b->forget();

@@ -1,8 +1,8 @@
 #include "toolkit/CDrawContext.h"
 
 #include "toolkit/Buttons.h"
+#include "toolkit/CFrame.h"
 #include "toolkit/DrawingFacilities.h"
-#include "toolkit/FrameAccess.h"
 
 #include <cstring>
 
@@ -26,7 +26,10 @@ bool pressed(int key)
 CDrawContext::CDrawContext(CFrame* frame, HDC systemContext, HWND window)
     : systemContext(systemContext), window(window), frame(frame)
 {
-    clipRect = frame ? frameViewSize(frame) : CRect(0, 0, 1000, 1000);
+    if (frame)
+        frame->getViewSize(clipRect);
+    else
+        clipRect = CRect(0, 0, 1000, 1000);
     if (!systemContext && window)
     {
         ownedDC = GetDC(window);

@@ -1,6 +1,6 @@
 #include "toolkit/COffscreenContext.h"
 
-#include "toolkit/FrameAccess.h"
+#include "toolkit/CFrame.h"
 
 namespace toolkit
 {
@@ -11,7 +11,7 @@ COffscreenContext::COffscreenContext(CFrame* frame, int32_t width, int32_t heigh
       backgroundColor(backgroundColor)
 {
     clipRect = CRect(0, 0, width, height);
-    HWND frameWin = frameWindow(frame);
+    HWND frameWin = frame ? frame->getWindow() : nullptr;
     HDC windowDC = GetDC(frameWin);
     systemContext = CreateCompatibleDC(windowDC);
     HBITMAP bitmap = CreateCompatibleBitmap(windowDC, width, height);

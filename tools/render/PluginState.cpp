@@ -131,9 +131,13 @@ void applyParam(PluginHost& host, const std::string& assignment)
     host.setParam(index, value);
 }
 
-void loadPreset(PluginHost& host, const std::string& path)
+PresetFile readPresetFile(const std::string& path)
 {
-    const PresetFile preset = decodePreset(readPresetBytes(path), path);
+    return decodePreset(readPresetBytes(path), path);
+}
+
+void applyPreset(PluginHost& host, const PresetFile& preset, const std::string& path)
+{
     const AEffect& record = host.record();
     if (preset.uniqueId != record.uniqueID)
         throw Error("preset file " + path + " belongs to another plug-in (ID '" +

@@ -4,6 +4,7 @@
 // by the names the plug-in reports, preset files, and the printed descriptions.
 
 #include "tools/render/PluginHost.h"
+#include "tools/render/PresetFile.h"
 
 #include <iosfwd>
 #include <string>
@@ -18,10 +19,14 @@ void selectProgram(PluginHost& host, const std::string& numberOrName);
 // value that is not a finite number throws Error.
 void applyParam(PluginHost& host, const std::string& assignment);
 
-// Reads a .fxp or .fxb file (the kind is decided by its magic, not its name) and gives it to
-// the plug-in; a bank also selects the bank's current program. Anything wrong throws Error
-// before the plug-in is touched.
-void loadPreset(PluginHost& host, const std::string& path);
+// Reads and checks a .fxp or .fxb file; its kind is decided by its magic, not its name.
+PresetFile readPresetFile(const std::string& path);
+
+// Gives a preset read from `path` to the plug-in. A program lands in the current program; a
+// bank replaces the bank and selects the bank's current program. A preset that does not fit
+// the plug-in (another unique ID, another form or size) throws Error before the plug-in is
+// touched.
+void applyPreset(PluginHost& host, const PresetFile& preset, const std::string& path);
 
 // Writes the current program (.fxp) or the bank (.fxb), as the file name says. The file is
 // replaced only when complete.

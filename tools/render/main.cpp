@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace
 {
@@ -53,10 +54,18 @@ int run(const Options& options)
     host.setSampleRate(sampleRate);
     host.setBlockSize(options.blockSize);
     host.setTempo(options.tempo);
+    // A bank is loaded before --program, which then picks one of its programs; a program file
+    // after it, so that it lands in the program chosen.
+    std::optional<PresetFile> preset;
     if (!options.load.empty())
-        loadPreset(host, options.load);
+        preset = readPresetFile(options.load);
+    const bool bank = preset && preset->kind == PresetFile::Kind::Bank;
+    if (bank)
+        applyPreset(host, *preset, options.load);
     if (options.program)
         selectProgram(host, *options.program);
+    if (preset && !bank)
+        applyPreset(host, *preset, options.load);
     for (const std::string& assignment : options.params)
         applyParam(host, assignment);
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace tooltest
 {
 namespace
@@ -118,6 +121,25 @@ const Failure failures[] = {
 
 INSTANTIATE_TEST_SUITE_P(Runs, Errors, ::testing::ValuesIn(failures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Interrupt, StopsTheRenderAndRemovesTheUnfinishedFile)
+{
+    Scratch scratch;
+    writeBytes(scratch / "old.wav", {'o', 'l', 'd'});
+    // Block size 1 at the highest rate: minutes of work, so the signal lands mid-render.
+    const pid_t pid = scratch.start({"--sample-rate", "384000", "--block", "1", "old.wav"});
+    ASSERT_GT(pid, 0);
+    // Wait until the temporary file exists, i.e. rendering has begun.
+    for (int tries = 0; scratch.files().size() < 2 && tries < 20000; ++tries)
+        usleep(1000);
+    EXPECT_EQ(scratch.files().size(), 2u);
+    kill(pid, SIGINT);
+    const RunResult run = scratch.finish(pid);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("interrupted"), std::string::npos) << run.err;
+    EXPECT_EQ(scratch.files(), std::set<std::string>{"old.wav"});
+    EXPECT_EQ(readText(scratch / "old.wav"), "old");
+}
 
 } // namespace
 } // namespace tooltest

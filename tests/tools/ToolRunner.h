@@ -86,11 +86,9 @@ public:
         return names;
     }
 
-    // Runs the tool with `args` in this folder.
-    RunResult run(const std::vector<std::string>& args) const
+    // Starts the tool with `args` in this folder; finish() waits for it.
+    pid_t start(const std::vector<std::string>& args) const
     {
-        const fs::path outPath = fs::temp_directory_path() / ("qev-out-" + dir.filename().string());
-        const fs::path errPath = fs::temp_directory_path() / ("qev-err-" + dir.filename().string());
         std::vector<std::string> all{QEV_RENDER_PATH};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -100,28 +98,39 @@ public:
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-        RunResult result;
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-        {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
+        pid_t pid = -1;
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid = -1;
         posix_spawn_file_actions_destroy(&actions);
-        result.out = readText(outPath);
-        result.err = readText(errPath);
-        fs::remove(outPath);
-        fs::remove(errPath);
+        return pid;
+    }
+
+    RunResult finish(pid_t pid) const
+    {
+        RunResult result;
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, 0) == pid)
+            result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        result.out = readText(outPath());
+        result.err = readText(errPath());
+        fs::remove(outPath());
+        fs::remove(errPath());
         return result;
     }
 
+    RunResult run(const std::vector<std::string>& args) const { return finish(start(args)); }
+
     fs::path dir;
+
+private:
+    // Beside the folder, not in it, so that the folder holds only what the tool made.
+    fs::path outPath() const { return dir.string() + ".stdout"; }
+    fs::path errPath() const { return dir.string() + ".stderr"; }
 };
 
 // Planar audio as the tests handle it.

@@ -24,6 +24,12 @@ double noteHz(int note, double cents)
 DemoSource::DemoSource(int sampleRate)
     : rate(sampleRate), length(static_cast<long long>(kSeconds * sampleRate))
 {
+    for (int chord = 0; chord < 2; ++chord)
+        for (int osc = 0; osc < kOscillators; ++osc)
+        {
+            const double cents = (osc % 2 == 0 ? -1.0 : 1.0) * kDetuneCents;
+            increments[chord][osc] = noteHz(kChords[chord][osc / 2], cents) / rate;
+        }
 }
 
 float DemoSource::noise()
@@ -52,8 +58,7 @@ int DemoSource::read(float* left, float* right, int count)
         for (int osc = 0; osc < kOscillators; ++osc)
         {
             const int voice = osc / 2;
-            const double cents = (osc % 2 == 0 ? -1.0 : 1.0) * kDetuneCents;
-            phases[osc] += noteHz(kChords[chord][voice], cents) / rate;
+            phases[osc] += increments[chord][osc];
             phases[osc] -= std::floor(phases[osc]);
             const double saw = 2.0 * phases[osc] - 1.0;
             // Detuned pairs sit on opposite sides, voices alternate: a wide but balanced pad.

@@ -32,6 +32,7 @@ private:
     long long length;
     long long position = 0;
     double phases[kOscillators] = {};
+    double increments[2][kOscillators] = {}; // per chord: phase step of each oscillator
     std::uint32_t noiseState = 0x9E3779B9u;
 };
 

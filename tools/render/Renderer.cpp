@@ -1,5 +1,8 @@
 #include "tools/render/Renderer.h"
 
+#include "tools/render/Error.h"
+#include "tools/render/Interrupt.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +25,8 @@ long long render(PluginHost& host, Source& source, int blockSize, AudioWriter& s
     host.start();
     for (;;)
     {
+        if (interrupted())
+            throw Error("interrupted; no output file was written");
         const int frames = source.read(inLeft.data(), inRight.data(), blockSize);
         if (frames <= 0)
             break;

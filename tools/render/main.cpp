@@ -4,6 +4,7 @@
 #include "tools/render/CommandLine.h"
 #include "tools/render/DemoSource.h"
 #include "tools/render/Error.h"
+#include "tools/render/Interrupt.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/PluginState.h"
 #include "tools/render/PresetFile.h"
@@ -100,6 +101,7 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
+    catchInterrupts();
     try
     {
         return run(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));

@@ -53,6 +53,16 @@ INSTANTIATE_TEST_SUITE_P(Shapes, RenderFile,
                                     std::to_string(info.param.rate);
                          });
 
+TEST(RenderFormat, FloatInputToAContainerWithoutFloatsGets24Bits)
+{
+    Scratch scratch;
+    writeAudio(scratch / "in.wav", makeSignal(1, 44100, 1000));
+    ASSERT_EQ(scratch.run({"--quiet", "in.wav", "out.flac"}).exitCode, 0);
+    const Audio out = readAudio(scratch / "out.flac");
+    EXPECT_EQ(out.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(out.frames(), 1000);
+}
+
 TEST(RenderFormat, KeepsTheInputFormatOrWritesFloatWhenAsked)
 {
     Scratch scratch;
@@ -71,6 +81,10 @@ TEST(RenderFormat, KeepsTheInputFormatOrWritesFloatWhenAsked)
             ASSERT_NEAR(same.channels[c][n], std::clamp(reference.channels[c][n], -1.0f, 1.0f),
                         2.0 / 32768.0)
                 << "channel " << c << " frame " << n;
+
+    // Another container named by the output file keeps the input's sample format.
+    ASSERT_EQ(scratch.run({"--quiet", "in.aiff", "named.WAV"}).exitCode, 0);
+    EXPECT_EQ(readAudio(scratch / "named.WAV").format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
 
     ASSERT_EQ(scratch.run({"--quiet", "--float", "in.aiff", "float.wav"}).exitCode, 0);
     const Audio asFloat = readAudio(scratch / "float.wav");

@@ -83,10 +83,11 @@ void AudioWriter::commit()
     target.commit();
 }
 
-int formatForFileName(const std::string& path, bool asFloat)
+namespace
 {
-    if (asFloat)
-        return kFloatWav;
+
+std::string lowerExtension(const std::string& path)
+{
     const std::size_t dot = path.rfind('.');
     const std::size_t slash = path.rfind('/');
     std::string extension;
@@ -94,6 +95,16 @@ int formatForFileName(const std::string& path, bool asFloat)
         extension = path.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+} // namespace
+
+int formatForFileName(const std::string& path, bool asFloat)
+{
+    if (asFloat)
+        return kFloatWav;
+    const std::string extension = lowerExtension(path);
     if (extension == "wav")
         return SF_FORMAT_WAV | SF_FORMAT_PCM_24;
     if (extension == "aif" || extension == "aiff")
@@ -104,6 +115,28 @@ int formatForFileName(const std::string& path, bool asFloat)
         return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     throw Error("cannot tell the audio format of " + path +
                 " from its name; use .wav, .aiff, .flac or .ogg");
+}
+
+int formatForOutput(const std::string& path, int inputFormat, bool asFloat)
+{
+    if (asFloat)
+        return kFloatWav;
+    int named = 0;
+    try
+    {
+        named = formatForFileName(path, false);
+    }
+    catch (const Error&)
+    {
+        return inputFormat; // a name that says nothing: the input's format
+    }
+    if ((named & SF_FORMAT_TYPEMASK) == (inputFormat & SF_FORMAT_TYPEMASK))
+        return inputFormat;
+    SF_INFO probe{};
+    probe.samplerate = 44100;
+    probe.channels = 2;
+    probe.format = (named & SF_FORMAT_TYPEMASK) | (inputFormat & SF_FORMAT_SUBMASK);
+    return sf_format_check(&probe) ? probe.format : named;
 }
 
 } // namespace qev::render

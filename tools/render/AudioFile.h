@@ -59,6 +59,11 @@ private:
 // container has a choice; `asFloat` asks for 32-bit float WAV whatever the name.
 int formatForFileName(const std::string& path, bool asFloat); // throws Error
 
+// The format for rendering an input of `inputFormat` into `path`: the input's own format,
+// unless the file name asks for another container (.wav, .aif/.aiff, .flac, .ogg), which
+// then keeps the input's sample format where it can. `asFloat` asks for 32-bit float WAV.
+int formatForOutput(const std::string& path, int inputFormat, bool asFloat);
+
 // 32-bit float WAV, the format --float asks for.
 constexpr int kFloatWav = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 

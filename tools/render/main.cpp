@@ -41,7 +41,7 @@ int run(const Options& options)
     if (!options.input.empty())
     {
         auto file = std::make_unique<FileSource>(options.input);
-        outputFormat = options.asFloat ? kFloatWav : file->format();
+        outputFormat = formatForOutput(options.output, file->format(), options.asFloat);
         sampleRate = file->sampleRate();
         source = std::move(file);
     }

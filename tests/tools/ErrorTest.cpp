@@ -71,9 +71,9 @@ TEST_P(Errors, ReportOneLineAndLeaveNoFile)
 
 const Failure failures[] = {
     // Input files.
-    {"MissingInput", {"missing.wav", "OUT"}, "cannot read missing.wav", 1},
-    {"UnreadableInput", {"text.wav", "OUT"}, "cannot read text.wav", 1},
-    {"InputIsAFolder", {".", "OUT"}, "cannot read .", 1},
+    {"MissingInput", {"missing.wav", "OUT"}, "cannot read missing.wav: No such file", 1},
+    {"UnreadableInput", {"text.wav", "OUT"}, "cannot read text.wav: not an audio file", 1},
+    {"InputIsAFolder", {".", "OUT"}, "cannot read .: it is a folder", 1},
     {"ThreeChannels", {"three.wav", "OUT"}, "has 3 channels", 1},
     {"OutputFolderMissing", {"in.wav", "nowhere/out.wav"}, "cannot create a file next to", 1},
     {"UnknownOutputFormat", {"OUT.xyz"}, "cannot tell the audio format", 1},

@@ -2,17 +2,28 @@
 
 #include "tools/render/Error.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 
 namespace qev::render
 {
 
 AudioReader::AudioReader(const std::string& path) : path(path)
 {
+    // The file system's reasons first: libsndfile words them less plainly.
+    struct stat status = {};
+    if (stat(path.c_str(), &status) != 0)
+        throw Error("cannot read " + path + ": " + std::strerror(errno));
+    if (S_ISDIR(status.st_mode))
+        throw Error("cannot read " + path + ": it is a folder");
     file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
-        throw Error("cannot read " + path + ": " + sf_strerror(nullptr));
+        throw Error("cannot read " + path + ": not an audio file in a format libsndfile reads (" +
+                    sf_strerror(nullptr) + ")");
     if (info.channels < 1 || info.channels > 2)
     {
         const int count = info.channels;

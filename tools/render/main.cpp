@@ -24,6 +24,25 @@ using namespace qev::render;
 
 constexpr int kDefaultRate = 44100;
 
+// Presets, program and parameters, in that order. A bank is loaded before --program, which
+// then picks one of its programs; a program file after it, so that it lands in the program
+// chosen. Parameters come last and so win over both.
+void applySettings(PluginHost& host, const Options& options)
+{
+    std::optional<PresetFile> preset;
+    if (!options.load.empty())
+        preset = readPresetFile(options.load);
+    const bool bank = preset && preset->kind == PresetFile::Kind::Bank;
+    if (bank)
+        applyPreset(host, *preset, options.load);
+    if (options.program)
+        selectProgram(host, *options.program);
+    if (preset && !bank)
+        applyPreset(host, *preset, options.load);
+    for (const std::string& assignment : options.params)
+        applyParam(host, assignment);
+}
+
 int run(const Options& options)
 {
     if (options.help)
@@ -55,20 +74,7 @@ int run(const Options& options)
     host.setSampleRate(sampleRate);
     host.setBlockSize(options.blockSize);
     host.setTempo(options.tempo);
-    // A bank is loaded before --program, which then picks one of its programs; a program file
-    // after it, so that it lands in the program chosen.
-    std::optional<PresetFile> preset;
-    if (!options.load.empty())
-        preset = readPresetFile(options.load);
-    const bool bank = preset && preset->kind == PresetFile::Kind::Bank;
-    if (bank)
-        applyPreset(host, *preset, options.load);
-    if (options.program)
-        selectProgram(host, *options.program);
-    if (preset && !bank)
-        applyPreset(host, *preset, options.load);
-    for (const std::string& assignment : options.params)
-        applyParam(host, assignment);
+    applySettings(host, options);
 
     if (options.info)
         printInfo(host, std::cout);
@@ -82,8 +88,8 @@ int run(const Options& options)
         AudioWriter writer(options.output, sampleRate, 2, outputFormat);
         Progress progress(sampleRate, source->frames(), options.quiet);
         const long long frames = render(host, *source, options.blockSize, writer, progress);
-        // The preset is written before the audio is put in place, so a failure of either
-        // leaves no rendered file behind.
+        // The preset is written before the audio is put in place, so a failed save leaves
+        // no rendered file behind either.
         if (!options.save.empty())
             savePreset(host, options.save);
         writer.commit();
@@ -93,8 +99,9 @@ int run(const Options& options)
     {
         savePreset(host, options.save);
     }
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    if (!std::cout.flush())
+        throw Error("cannot write to standard output");
+    return 0;
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qev::render
+{
+
+struct Options
+{
+    std::string input;  // empty: the built-in demo
+    std::string output; // empty: nothing is rendered (only --info, --list-programs, --save)
+    std::string plugin; // empty: the module beside the executable
+    std::optional<std::string> program;
+    std::vector<std::string> params; // NAME=VALUE or INDEX=VALUE, in order
+    double tempo = 120.0;
+    int blockSize = 512;
+    std::optional<int> sampleRate; // the demo's; a file renders at its own rate
+    bool asFloat = false;
+    bool info = false;
+    bool listPrograms = false;
+    std::string load;
+    std::string save;
+    bool quiet = false;
+    std::optional<double> benchSeconds;
+    bool help = false;
+};
+
+// Parses argv; a mistake throws UsageError with a message naming the option.
+Options parseCommandLine(const std::vector<std::string>& args);
+
+const char* usageText();
+
+} // namespace qev::render

@@ -1,0 +1,131 @@
+// qev-render: renders audio files, or the built-in demo, through a VST 2.4 effect.
+
+#include "tools/render/AudioFile.h"
+#include "tools/render/CommandLine.h"
+#include "tools/render/DemoSource.h"
+#include "tools/render/Error.h"
+#include "tools/render/Interrupt.h"
+#include "tools/render/PluginHost.h"
+#include "tools/render/PluginState.h"
+#include "tools/render/PresetFile.h"
+#include "tools/render/Progress.h"
+#include "tools/render/Renderer.h"
+#include "tools/render/Source.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+namespace
+{
+
+using namespace qev::render;
+
+constexpr int kDefaultRate = 44100;
+
+// Presets, program and parameters, in that order. A bank is loaded before --program, which
+// then picks one of its programs; a program file after it, so that it lands in the program
+// chosen. Parameters come last and so win over both.
+void applySettings(PluginHost& host, const Options& options)
+{
+    std::optional<PresetFile> preset;
+    if (!options.load.empty())
+        preset = readPresetFile(options.load);
+    const bool bank = preset && preset->kind == PresetFile::Kind::Bank;
+    if (bank)
+        applyPreset(host, *preset, options.load);
+    if (options.program)
+        selectProgram(host, *options.program);
+    if (preset && !bank)
+        applyPreset(host, *preset, options.load);
+    for (const std::string& assignment : options.params)
+        applyParam(host, assignment);
+}
+
+int run(const Options& options)
+{
+    if (options.help)
+    {
+        std::cout << usageText();
+        return 0;
+    }
+    if (!options.save.empty())
+        presetKindForFileName(options.save); // a bad name fails before any work is done
+
+    // The input is opened first: a missing file is reported without loading the plug-in.
+    std::unique_ptr<Source> source;
+    int outputFormat = 0;
+    int sampleRate = options.sampleRate.value_or(kDefaultRate);
+    if (!options.input.empty())
+    {
+        auto file = std::make_unique<FileSource>(options.input);
+        outputFormat = formatForOutput(options.output, file->format(), options.asFloat);
+        sampleRate = file->sampleRate();
+        source = std::move(file);
+    }
+    else if (!options.output.empty())
+    {
+        outputFormat = formatForFileName(options.output, options.asFloat);
+        source = std::make_unique<DemoSource>(sampleRate);
+    }
+
+    PluginHost host(options.plugin.empty() ? PluginHost::defaultModulePath() : options.plugin);
+    host.setSampleRate(sampleRate);
+    host.setBlockSize(options.blockSize);
+    host.setTempo(options.tempo);
+    applySettings(host, options);
+
+    if (options.info)
+        printInfo(host, std::cout);
+    if (options.listPrograms)
+        printPrograms(host, std::cout);
+    if (options.benchSeconds)
+        bench(host, *options.benchSeconds, sampleRate, options.blockSize, std::cout);
+
+    if (source)
+    {
+        AudioWriter writer(options.output, sampleRate, 2, outputFormat);
+        Progress progress(sampleRate, source->frames(), options.quiet);
+        const long long frames = render(host, *source, options.blockSize, writer, progress);
+        // The preset is written before the audio is put in place, so a failed save leaves
+        // no rendered file behind either.
+        if (!options.save.empty())
+            savePreset(host, options.save);
+        writer.commit();
+        progress.finish(frames);
+    }
+    else if (!options.save.empty())
+    {
+        savePreset(host, options.save);
+    }
+    if (!std::cout.flush())
+        throw Error("cannot write to standard output");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    catchInterrupts();
+    try
+    {
+        return run(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));
+    }
+    catch (const UsageError& error)
+    {
+        std::fprintf(stderr, "qev-render: %s\n", error.what());
+        return 2;
+    }
+    catch (const std::bad_alloc&)
+    {
+        std::fprintf(stderr, "qev-render: out of memory\n");
+        return 1;
+    }
+    catch (const std::exception& error)
+    {
+        std::fprintf(stderr, "qev-render: %s\n", error.what());
+        return 1;
+    }
+}

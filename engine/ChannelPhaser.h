@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FloatOps.h"
 #include "engine/Lfo.h"
 #include "engine/PhaserStage.h"
 #include "engine/TableLookup.h"

@@ -1,30 +1,13 @@
 #pragma once
 
+#include "engine/FloatOps.h"
 #include "engine/TableLookup.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <memory>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace qev
 {
-
-// value when x > 0, else +0.0, without a branch: the sign of an audio signal is unpredictable,
-// and a mispredicted branch here would cost more than the whole stage's arithmetic.
-inline float valueIfPositive(float x, float value)
-{
-#if defined(__SSE2__) || defined(_M_X64)
-    const __m128 positive = _mm_cmpgt_ss(_mm_set_ss(x), _mm_setzero_ps());
-    return _mm_cvtss_f32(_mm_and_ps(positive, _mm_set_ss(value)));
-#else
-    return x > 0.0f ? value : 0.0f;
-#endif
-}
 
 // Rational approximation of tanh built from the first four terms of the exponential series:
 // odd, within -1..1, approaching +-1 as 1 - 12/(q + 6). Zero counts as positive.
@@ -35,14 +18,7 @@ inline float saturate(float x)
     // value without the two conversions on the feedback chain.
     const float a = std::abs(2.0f * x);
     const float q = 6.0f + a * (6.0f + a * (3.0f + a));
-    const float r = (q - 6.0f) / (q + 6.0f);
-    // Negated when x < 0, written as a sign flip so that no branch depends on the signal.
-    std::uint32_t bits;
-    std::memcpy(&bits, &r, sizeof bits);
-    bits ^= static_cast<std::uint32_t>(x < 0.0f) << 31;
-    float result;
-    std::memcpy(&result, &bits, sizeof result);
-    return result;
+    return negatedIfNegative((q - 6.0f) / (q + 6.0f), x);
 }
 
 // The filter core: two identical second-order all-pass sections running side by side on the

@@ -28,33 +28,14 @@ public:
     }
 };
 
-class FrameTest : public TreeTest
+class FrameTest : public FrameTreeTest
 {
 protected:
-    void SetUp() override
-    {
-        TreeTest::SetUp();
-        frame = new CFrame(CRect(0, 0, 60, 50), nullptr, &editor);
-    }
-    void TearDown() override
-    {
-        if (frame)
-            frame->forget();
-        TreeTest::TearDown();
-    }
-    template <typename V> V* add(CViewContainer* to, V* view)
-    {
-        EXPECT_TRUE(to->addView(view));
-        return view;
-    }
     int32_t press(unsigned char virt, unsigned char modifier = 0, int32_t character = 0)
     {
         VstKeyCode code = key(character, virt, modifier);
         return frame->onKeyDown(code);
     }
-
-    RecordingEditor editor;
-    CFrame* frame = nullptr;
 };
 
 // ---- Construction and the editor -------------------------------------------------------------

@@ -17,31 +17,7 @@ using qev::test::sameImage;
 
 using Journal = std::vector<std::string>;
 
-// A windowless frame of 60 x 50 that the test's views go into, destroyed at the end.
-class ContainerTest : public TreeTest
-{
-protected:
-    void SetUp() override
-    {
-        TreeTest::SetUp();
-        frame = new CFrame(CRect(0, 0, 60, 50), nullptr, &editor);
-    }
-    void TearDown() override
-    {
-        if (frame)
-            frame->forget();
-        TreeTest::TearDown();
-    }
-    // Adds with the creator's reference handed over to the container.
-    template <typename V> V* add(CViewContainer* to, V* view)
-    {
-        EXPECT_TRUE(to->addView(view));
-        return view;
-    }
-
-    RecordingEditor editor;
-    CFrame* frame = nullptr;
-};
+using ContainerTest = FrameTreeTest;
 
 // ---- Child list and references ---------------------------------------------------------------
 

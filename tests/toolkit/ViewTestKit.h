@@ -238,6 +238,32 @@ protected:
     long gdiAlive = 0;
 };
 
+// A windowless frame of 60 x 50 that the test's views go into, destroyed at the end.
+class FrameTreeTest : public TreeTest
+{
+protected:
+    void SetUp() override
+    {
+        TreeTest::SetUp();
+        frame = new CFrame(CRect(0, 0, 60, 50), nullptr, &editor);
+    }
+    void TearDown() override
+    {
+        if (frame)
+            frame->forget();
+        TreeTest::TearDown();
+    }
+    // Adds with the creator's reference handed over to the container.
+    template <typename V> V* add(CViewContainer* to, V* view)
+    {
+        EXPECT_TRUE(to->addView(view));
+        return view;
+    }
+
+    RecordingEditor editor;
+    CFrame* frame = nullptr;
+};
+
 inline VstKeyCode key(int32_t character, unsigned char virt = 0, unsigned char modifier = 0)
 {
     return VstKeyCode{character, virt, modifier};

@@ -5,13 +5,12 @@
 
 #include "platform/Platform.h"
 #include "tests/support/GdiPixels.h"
+#include "tests/toolkit/MadeBitmap.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/DrawingFacilities.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace toolkit
 {
@@ -22,18 +21,6 @@ using qev::test::GdiCanvas;
 using qev::test::GdiImage;
 using qev::test::gdiImageOf;
 using qev::test::gdiImageOfFile;
-
-// A bitmap with pixels made by the test (0x00RRGGBB), as if loaded from a resource.
-class MadeBitmap : public CBitmap
-{
-public:
-    MadeBitmap(int w, int h, const std::vector<uint32_t>& pixels) : CBitmap(0)
-    {
-        handle = CreateBitmap(w, h, 1, 32, pixels.data());
-        width = w;
-        height = h;
-    }
-};
 
 TEST(CBitmapGdi, ResourcesLoadThroughTheImagesOwnHandle)
 {

@@ -32,7 +32,8 @@ private:
 };
 
 const double kTempos[] = {120.0, 93.5, 174.0, 0.0, 60.0};
-const float kRates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 192000.0f};
+// The engine's tables are exact from 8 kHz to 384 kHz: both ends are rendered.
+const float kRates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 192000.0f, 8000.0f, 384000.0f};
 const BlockPattern kPatterns[] = {BlockPattern::Fixed512, BlockPattern::Irregular,
                                   BlockPattern::Single};
 const int kIrregularBlocks[] = {1, 7, 64, 0, 333, 1024, 2, 511, 128, 3};
@@ -80,7 +81,7 @@ std::vector<RenderCase> makeCases()
     {
         RenderCase c;
         c.program = program;
-        c.sampleRate = kRates[program % 5];
+        c.sampleRate = kRates[program % 7];
         c.tempo = kTempos[(program + program / 5) % 5];
         c.pattern = kPatterns[program % 3];
         c.inPlace = program % 2 == 1;

@@ -15,8 +15,18 @@ namespace qev::platform
 
 // The module instance that bitmap resources are loaded from. The library's load hook records the
 // real one; until then a fixed handle standing for this module is answered, so tests need no hook.
+// On Windows that handle is the image the code is linked into, so a test program that carries the
+// resources itself loads them as the DLL does.
 HINSTANCE moduleInstance();
 void setModuleInstance(HINSTANCE instance);
+
+// GetProcAddress as the function type the caller names; null when the library lacks the entry.
+// Win32's FARPROC is a function type of its own, and converting it straight to another draws a
+// cast warning; the detour through void (*)() is the conversion the compilers accept silently.
+template <typename Function> Function procAddress(HMODULE library, LPCSTR name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
 
 #if !defined(_WIN32)
 

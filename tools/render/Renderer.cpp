@@ -1,7 +1,7 @@
 #include "tools/render/Renderer.h"
 
 #include "tools/render/Error.h"
-#include "tools/render/Interrupt.h"
+#include "tools/render/Signals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -68,6 +68,8 @@ double timeRun(PluginHost& host, const std::vector<float>& left, const std::vect
     const auto start = std::chrono::steady_clock::now();
     for (long long done = 0; done < frames;)
     {
+        if (interrupted())
+            throw Error("interrupted");
         const long long offset = done % period;
         const int count = static_cast<int>(std::min<long long>(
             {static_cast<long long>(blockSize), frames - done, period - offset}));

@@ -1,6 +1,7 @@
 #include "tools/render/ReplacingFile.h"
 
 #include "tools/render/Error.h"
+#include "tools/render/TemporaryFiles.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +39,7 @@ ReplacingFile::ReplacingFile(const std::string& target) : target(target)
     if (descriptor < 0)
         throw Error(failure("cannot create a file next to", target));
     tempPath = buffer.data();
+    registration = temporaryFiles::remember(tempPath);
     // mkstemp makes the file private; the result should get the usual permissions.
     const mode_t mask = umask(0);
     umask(mask);
@@ -50,6 +52,7 @@ ReplacingFile::~ReplacingFile()
         close(descriptor);
     if (!committed)
         unlink(tempPath.c_str());
+    temporaryFiles::forget(registration);
 }
 
 int ReplacingFile::releaseFd()

@@ -8,7 +8,8 @@ namespace qev::render
 // A file that replaces `target` only once it is complete. The data goes to a hidden temporary
 // file in the target's folder (so the final rename stays on one file system and is atomic);
 // commit() renames it over the target. Destroying an uncommitted ReplacingFile removes the
-// temporary, so a failure never leaves a half-written file or clobbers an existing one.
+// temporary, so a failure never leaves a half-written file or clobbers an existing one; a crash
+// removes it too (see Signals.h).
 class ReplacingFile
 {
 public:
@@ -29,6 +30,7 @@ private:
     std::string target;
     std::string tempPath;
     int descriptor = -1;
+    int registration = -1; // with the crash clean-up
     bool committed = false;
 };
 

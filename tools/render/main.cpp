@@ -4,12 +4,12 @@
 #include "tools/render/CommandLine.h"
 #include "tools/render/DemoSource.h"
 #include "tools/render/Error.h"
-#include "tools/render/Interrupt.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/PluginState.h"
 #include "tools/render/PresetFile.h"
 #include "tools/render/Progress.h"
 #include "tools/render/Renderer.h"
+#include "tools/render/Signals.h"
 #include "tools/render/Source.h"
 
 #include <cstdio>
@@ -108,7 +108,7 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
-    catchInterrupts();
+    catchSignals();
     try
     {
         return run(parseCommandLine(std::vector<std::string>(argv + 1, argv + argc)));

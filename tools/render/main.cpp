@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
-#include <optional>
 
 namespace
 {
@@ -24,23 +23,19 @@ using namespace qev::render;
 
 constexpr int kDefaultRate = 44100;
 
-// Presets, program and parameters, in that order. A bank is loaded before --program, which
-// then picks one of its programs; a program file after it, so that it lands in the program
-// chosen. Parameters come last and so win over both.
-void applySettings(PluginHost& host, const Options& options)
+HostSetup hostSetup(const Options& options)
 {
-    std::optional<PresetFile> preset;
+    HostSetup setup;
+    setup.blockSize = options.blockSize;
+    setup.tempo = options.tempo;
+    setup.settings.program = options.program;
+    setup.settings.params = options.params;
     if (!options.load.empty())
-        preset = readPresetFile(options.load);
-    const bool bank = preset && preset->kind == PresetFile::Kind::Bank;
-    if (bank)
-        applyPreset(host, *preset, options.load);
-    if (options.program)
-        selectProgram(host, *options.program);
-    if (preset && !bank)
-        applyPreset(host, *preset, options.load);
-    for (const std::string& assignment : options.params)
-        applyParam(host, assignment);
+    {
+        setup.settings.preset = readPresetFile(options.load);
+        setup.settings.presetPath = options.load;
+    }
+    return setup;
 }
 
 int run(const Options& options)
@@ -70,11 +65,10 @@ int run(const Options& options)
         source = std::make_unique<DemoSource>(sampleRate);
     }
 
-    PluginHost host(options.plugin.empty() ? PluginHost::defaultModulePath() : options.plugin);
-    host.setSampleRate(sampleRate);
-    host.setBlockSize(options.blockSize);
-    host.setTempo(options.tempo);
-    applySettings(host, options);
+    const HostSetup setup = hostSetup(options);
+    PluginHost host(std::make_shared<const PluginModule>(
+        options.plugin.empty() ? PluginModule::defaultPath() : options.plugin));
+    prepare(host, sampleRate, setup);
 
     if (options.info)
         printInfo(host, std::cout);

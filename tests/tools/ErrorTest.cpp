@@ -103,6 +103,8 @@ const Failure failures[] = {
     {"UnknownOption", {"--loud", "OUT"}, "unknown option --loud", 2},
     {"NoOutput", {}, "no OUTPUT", 2},
     {"TooManyFiles", {"in.wav", "in.wav", "OUT"}, "too many file names", 2},
+    {"TailNegative", {"--tail", "-1", "OUT"}, "bad value for --tail: \"-1\"", 2},
+    {"TailWord", {"--tail", "forever", "OUT"}, "expected auto or seconds", 2},
     // Modules.
     {"ModuleMissing", {"--plugin", "gone.so", "OUT"}, "plug-in module not found: gone.so", 1},
     {"ModuleNotALibrary", {"--plugin", "./notamodule.so", "OUT"}, "cannot load plug-in module", 1},

@@ -14,6 +14,7 @@ namespace
 constexpr int kMaxBlock = 65536;
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 384000;
+constexpr double kMaxTailSeconds = 3600.0;
 
 class Arguments
 {
@@ -54,6 +55,17 @@ int whole(const std::string& option, const std::string& text, int low, int high)
                          "\" (expected a whole number " + std::to_string(low) + " to " +
                          std::to_string(high) + ")");
     return value;
+}
+
+TailSetting tailSetting(const std::string& option, const std::string& text)
+{
+    if (text == "auto")
+        return {TailSetting::Mode::Auto, 0.0};
+    double seconds = 0.0;
+    if (!parseDouble(text, seconds) || seconds < 0.0 || seconds > kMaxTailSeconds)
+        throw UsageError("bad value for " + option + ": \"" + text +
+                         "\" (expected auto or seconds, 0 to 3600)");
+    return {seconds > 0.0 ? TailSetting::Mode::Fixed : TailSetting::Mode::None, seconds};
 }
 
 } // namespace
@@ -102,6 +114,8 @@ Options parseCommandLine(const std::vector<std::string>& args)
             options.quiet = true;
         else if (arg == "--bench")
             options.benchSeconds = number(arg, in.valueOf(arg), 0.001, 3600.0);
+        else if (arg == "--tail")
+            options.tail = tailSetting(arg, in.valueOf(arg));
         else
             throw UsageError("unknown option " + arg + " (--help lists them)");
     }
@@ -136,6 +150,9 @@ const char* usageText()
            "Renders INPUT (any file libsndfile reads, mono or stereo) through a VST 2.4 effect\n"
            "into OUTPUT; without INPUT renders the built-in demo.\n"
            "\n"
+           "  --tail SECONDS|auto  render SECONDS of silence after the input, or with auto\n"
+           "                       until the output stays below -90 dBFS for 100 ms (at most\n"
+           "                       30 s); default: the output is as long as the input\n"
            "  --plugin PATH        the effect module (default: QEV-Phaser.so beside qev-render)\n"
            "  --program N|NAME     select a program by number or by name\n"
            "  --param NAME=VALUE   set a parameter by name or by index; repeatable, applied\n"
@@ -150,7 +167,11 @@ const char* usageText()
            "  --info               print the plug-in's names, flags, parameters and programs\n"
            "  --list-programs      print the programs\n"
            "  --bench SECONDS      time SECONDS of noise through TYPE 0, 1 and 2, no files\n"
-           "  --quiet              no progress bar and no summary\n";
+           "  --quiet              no progress bar, summary or level report; errors and\n"
+           "                       clipping warnings still show\n"
+           "\n"
+           "After each file qev-render reports the peak and RMS level of its input and output\n"
+           "in dBFS and, for integer formats, how many samples were clipped at full scale.\n";
 }
 
 } // namespace qev::render

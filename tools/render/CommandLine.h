@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/render/Tail.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@ struct Options
 {
     std::string input;  // empty: the built-in demo
     std::string output; // empty: nothing is rendered (only --info, --list-programs, --save)
+    TailSetting tail;
     std::string plugin; // empty: the module beside the executable
     std::optional<std::string> program;
     std::vector<std::string> params; // NAME=VALUE or INDEX=VALUE, in order

@@ -9,9 +9,11 @@
 #include "tools/render/PresetFile.h"
 #include "tools/render/Progress.h"
 #include "tools/render/Renderer.h"
+#include "tools/render/Report.h"
 #include "tools/render/Signals.h"
 #include "tools/render/Source.h"
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -36,6 +38,13 @@ HostSetup hostSetup(const Options& options)
         setup.settings.presetPath = options.load;
     }
     return setup;
+}
+
+long long expectedFrames(const Source& source, const TailSetting& tail)
+{
+    return source.frames() + (tail.mode == TailSetting::Mode::Fixed
+                                  ? std::llround(tail.seconds * source.sampleRate())
+                                  : 0);
 }
 
 int run(const Options& options)
@@ -80,14 +89,16 @@ int run(const Options& options)
     if (source)
     {
         AudioWriter writer(options.output, sampleRate, 2, outputFormat);
-        Progress progress(sampleRate, source->frames(), options.quiet);
-        const long long frames = render(host, *source, options.blockSize, writer, progress);
+        Progress progress(expectedFrames(*source, options.tail), 1, options.quiet);
+        const RenderResult result =
+            render(host, *source, options.blockSize, options.tail, writer, progress);
         // The preset is written before the audio is put in place, so a failed save leaves
         // no rendered file behind either.
         if (!options.save.empty())
             savePreset(host, options.save);
         writer.commit();
-        progress.finish(frames);
+        progress.print(afterFile(renderSummary(result, sampleRate, progress.elapsedSeconds()),
+                                 options.output, result, outputFormat, options.quiet));
     }
     else if (!options.save.empty())
     {

@@ -13,7 +13,9 @@ namespace
 
 // A signal handler may run on any thread at any moment, even while another thread reuses the
 // slot it is reading. The path is written only while the generation is even (not live); the
-// handler copies it and uses the copy only if the generation did not move meanwhile.
+// handler copies it and uses the copy only if the generation did not move meanwhile. Each
+// character is stored with release and loaded with acquire: a handler that sees a character of
+// a newer path then also sees the generation that moved before it was written.
 struct Slot
 {
     std::atomic<bool> taken{false};
@@ -39,8 +41,8 @@ int remember(const std::string& path)
         if (!slot.taken.compare_exchange_strong(expected, true, std::memory_order_acquire))
             continue;
         for (std::size_t i = 0; i < path.size(); ++i)
-            slot.path[i].store(path[i], std::memory_order_relaxed);
-        slot.path[path.size()].store('\0', std::memory_order_relaxed);
+            slot.path[i].store(path[i], std::memory_order_release);
+        slot.path[path.size()].store('\0', std::memory_order_release);
         slot.generation.fetch_add(1, std::memory_order_release);
         return token;
     }
@@ -64,10 +66,9 @@ void removeAll()
             continue;
         char path[PATH_MAX];
         for (std::size_t i = 0; i < PATH_MAX; ++i)
-            if ((path[i] = slot.path[i].load(std::memory_order_relaxed)) == '\0')
+            if ((path[i] = slot.path[i].load(std::memory_order_acquire)) == '\0')
                 break;
         path[PATH_MAX - 1] = '\0';
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (slot.generation.load(std::memory_order_relaxed) == before)
             unlink(path);
     }

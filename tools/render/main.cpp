@@ -1,6 +1,7 @@
 // qev-render: renders audio files, or the built-in demo, through a VST 2.4 effect.
 
 #include "tools/render/AudioFile.h"
+#include "tools/render/Batch.h"
 #include "tools/render/CommandLine.h"
 #include "tools/render/DemoSource.h"
 #include "tools/render/Error.h"
@@ -40,6 +41,22 @@ HostSetup hostSetup(const Options& options)
     return setup;
 }
 
+std::string modulePath(const Options& options)
+{
+    return options.plugin.empty() ? PluginModule::defaultPath() : options.plugin;
+}
+
+// The jobs that need the instance only: descriptions, the bench.
+void describe(PluginHost& host, const Options& options, int sampleRate)
+{
+    if (options.info)
+        printInfo(host, std::cout);
+    if (options.listPrograms)
+        printPrograms(host, std::cout);
+    if (options.benchSeconds)
+        bench(host, *options.benchSeconds, sampleRate, options.blockSize, std::cout);
+}
+
 long long expectedFrames(const Source& source, const TailSetting& tail)
 {
     return source.frames() + (tail.mode == TailSetting::Mode::Fixed
@@ -47,23 +64,16 @@ long long expectedFrames(const Source& source, const TailSetting& tail)
                                   : 0);
 }
 
-int run(const Options& options)
+// One input, or the demo, into one output; or no output at all.
+void runSingle(const Options& options)
 {
-    if (options.help)
-    {
-        std::cout << usageText();
-        return 0;
-    }
-    if (!options.save.empty())
-        presetKindForFileName(options.save); // a bad name fails before any work is done
-
     // The input is opened first: a missing file is reported without loading the plug-in.
     std::unique_ptr<Source> source;
     int outputFormat = 0;
     int sampleRate = options.sampleRate.value_or(kDefaultRate);
-    if (!options.input.empty())
+    if (!options.inputs.empty())
     {
-        auto file = std::make_unique<FileSource>(options.input);
+        auto file = std::make_unique<FileSource>(options.inputs.front());
         outputFormat = formatForOutput(options.output, file->format(), options.asFloat);
         sampleRate = file->sampleRate();
         source = std::move(file);
@@ -75,16 +85,9 @@ int run(const Options& options)
     }
 
     const HostSetup setup = hostSetup(options);
-    PluginHost host(std::make_shared<const PluginModule>(
-        options.plugin.empty() ? PluginModule::defaultPath() : options.plugin));
+    PluginHost host(std::make_shared<const PluginModule>(modulePath(options)));
     prepare(host, sampleRate, setup);
-
-    if (options.info)
-        printInfo(host, std::cout);
-    if (options.listPrograms)
-        printPrograms(host, std::cout);
-    if (options.benchSeconds)
-        bench(host, *options.benchSeconds, sampleRate, options.blockSize, std::cout);
+    describe(host, options, sampleRate);
 
     if (source)
     {
@@ -104,9 +107,74 @@ int run(const Options& options)
     {
         savePreset(host, options.save);
     }
+}
+
+// Inputs into a folder, several at once. Everything that concerns the run as a whole (the
+// folder, the names, the plug-in and its settings, --save) is checked before any file is
+// rendered; after that a failing file fails alone. Answers whether every file was written.
+bool runBatch(const Options& options)
+{
+    const std::vector<BatchFile> files =
+        planBatch(options.inputs, options.outputDir, options.asFloat);
+    BatchSetup setup;
+    setup.modulePath = modulePath(options);
+    setup.host = hostSetup(options);
+    setup.tail = options.tail;
+    setup.asFloat = options.asFloat;
+    setup.jobs = options.jobs.value_or(defaultJobs());
+    {
+        PluginHost host(std::make_shared<const PluginModule>(setup.modulePath));
+        prepare(host, kDefaultRate, setup.host);
+        describe(host, options, kDefaultRate);
+        if (!options.save.empty())
+            savePreset(host, options.save);
+    }
     if (!std::cout.flush())
         throw Error("cannot write to standard output");
-    return 0;
+
+    Progress progress(expectedFrames(files, options.tail), static_cast<int>(files.size()),
+                      options.quiet);
+    const BatchResult result = renderBatch(files, setup, progress);
+    const int total = static_cast<int>(files.size());
+    if (interrupted())
+        throw Error("interrupted; " + std::to_string(result.written) + " of " +
+                    std::to_string(total) + " files were written");
+    if (result.failed > 0)
+    {
+        progress.print("qev-render: " + std::to_string(result.failed) + " of " +
+                       std::to_string(total) + " files failed\n");
+        return false;
+    }
+    if (!options.quiet)
+    {
+        const double elapsed = progress.elapsedSeconds();
+        char line[160];
+        std::snprintf(line, sizeof line, "rendered %d files, %.2f s of audio, %.0fx real time\n",
+                      total, result.audioSeconds,
+                      elapsed > 0 ? result.audioSeconds / elapsed : 0.0);
+        progress.print(line);
+    }
+    return true;
+}
+
+int run(const Options& options)
+{
+    if (options.help)
+    {
+        std::cout << usageText();
+        return 0;
+    }
+    if (!options.save.empty())
+        presetKindForFileName(options.save); // a bad name fails before any work is done
+
+    bool succeeded = true;
+    if (!options.outputDir.empty())
+        succeeded = runBatch(options);
+    else
+        runSingle(options);
+    if (!std::cout.flush())
+        throw Error("cannot write to standard output");
+    return succeeded ? 0 : 1;
 }
 
 } // namespace

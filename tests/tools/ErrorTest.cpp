@@ -2,6 +2,8 @@
 // it was (no output file, no temporary file, an existing output untouched).
 
 #include "ToolRunner.h"
+#include "plugin/VstInterface.h"
+#include "tools/render/PresetFile.h"
 
 #include <gtest/gtest.h>
 
@@ -41,11 +43,11 @@ void prepare(const Scratch& scratch)
     writeBytes(scratch / "notamodule.so", {'E', 'L', 'F'});
     fs::create_directory(scratch / "outdir");
     // A chunk preset that names the probe module, which keeps no chunks.
-    ASSERT_EQ(scratch.run({"--save", "chunk.fxp"}).exitCode, 0);
-    std::vector<std::uint8_t> bytes = readBytes(scratch / "chunk.fxp");
-    ASSERT_GT(bytes.size(), 20u);
-    std::memcpy(&bytes[16], "Prb1", 4);
-    writeBytes(scratch / "chunk.fxp", bytes);
+    qev::render::PresetFile chunk;
+    chunk.uniqueId = fourCC("Prb1");
+    chunk.numParams = 2;
+    chunk.chunk.assign(64, 0);
+    writeBytes(scratch / "chunk.fxp", qev::render::encodePreset(chunk));
 }
 
 TEST_P(Errors, ReportOneLineAndLeaveNoFile)

@@ -199,6 +199,15 @@ INSTANTIATE_TEST_SUITE_P(
         DisplayRow{5, -3.4e38f, "-3e+38"}, DisplayRow{10, NAN, "nan"},
         DisplayRow{11, INFINITY, "inf"}, DisplayRow{12, -INFINITY, "-inf"}));
 
+// Answers that do not depend on the pointer stay the same when the host sends null.
+TEST_F(QevVstModule, AnswersThatNeedNoPointerHoldForNull)
+{
+    MidiProgramName* none = nullptr;
+    EXPECT_EQ(host.dispatch(effGetCurrentMidiProgram, 0, 0, none), VstIntPtr{-1});
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, nullptr), 1);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, nullptr), -1);
+}
+
 TEST_F(QevVstModule, DisplaysOutsideTheParametersAreEmpty)
 {
     for (int index : {-1, 23, 1000})

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace
@@ -77,8 +78,15 @@ void QevVst::setSampleRate(float rate)
     if (!(rate > 0.0f && std::isfinite(rate)))
         return;
     std::lock_guard<qev::SpinLock> lock(bankLock);
+    try
+    {
+        nextEngine.offer(std::make_unique<qev::StereoPhaser>(rate, params));
+    }
+    catch (const std::bad_alloc&) // no memory for the new engine: the old one plays on
+    {
+        return;
+    }
     AudioEffectX::setSampleRate(rate);
-    nextEngine.offer(std::make_unique<qev::StereoPhaser>(rate, params));
 }
 
 void QevVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)

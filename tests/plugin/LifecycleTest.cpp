@@ -15,7 +15,9 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's own allocator keeps the count (declared here: not every compiler ships the
+// header that declares it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace

@@ -293,6 +293,12 @@ struct OSVERSIONINFOEXA
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
 #define VK_MENU 0x12
+// System colours read by GetSysColor.
+#define COLOR_MENU 4
+#define COLOR_MENUTEXT 7
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_GRAYTEXT 17
 
 // Only the functions need hiding: types have no symbols of their own to leak.
 #pragma GCC visibility push(hidden)
@@ -377,6 +383,10 @@ BOOL GetCursorPos(LPPOINT point);
 int GetSystemMetrics(int index);
 // Differs from Win32: answers FALSE until windows exist on this platform.
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+
+// Differs from Win32: one fixed scheme, the system's light default look; an index not listed
+// above answers 0.
+DWORD GetSysColor(int index);
 
 // Kernel. Differs from Win32: only "msimg32.dll" loads, and it resolves to this layer's own blits.
 HMODULE LoadLibraryA(LPCSTR name);

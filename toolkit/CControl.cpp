@@ -161,6 +161,13 @@ void CControl::bounceValue()
         setValue(vmin);
 }
 
+bool CControl::listenerTakesClick(CDrawContext* context, int32_t buttons)
+{
+    constexpr int32_t modifiers = kShift | kControl | kAlt | kExtraModifier;
+    return listener && (buttons & modifiers) &&
+           listener->controlModifierClicked(context, this, buttons) != 0;
+}
+
 bool CControl::checkDefaultValue(CDrawContext* context, int32_t buttons)
 {
     if (buttons != (kLButton | kControl))

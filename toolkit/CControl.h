@@ -64,6 +64,9 @@ public:
     CPoint getBackOffset() const { return backOffset; }
 
 protected:
+    // Offers a click with modifier keys to the listener (buttons not given count as such); true
+    // when the listener took it over and the control must do nothing more with it.
+    bool listenerTakesClick(CDrawContext* context, int32_t buttons);
     // Whether two values differ as the control compares them: a NaN on either side never does.
     static bool valuesDiffer(float a, float b) { return a < b || a > b; }
 

@@ -18,7 +18,6 @@ namespace
 
 constexpr float kTwoPi = 6.28318530718f;
 constexpr float kLinearDragPixels = 200.0f;
-constexpr int32_t kModifiers = kShift | kControl | kAlt | kExtraModifier;
 
 // The host's virtual keys for the arrows, and the Shift bit of its modifiers.
 constexpr unsigned char kKeyLeft = 11;
@@ -351,8 +350,7 @@ void CKnob::mouse(CDrawContext* context, const CPoint& where, int32_t buttons)
         buttons = static_cast<int32_t>(context->getMouseButtons());
     if (!(buttons & kLButton))
         return;
-    if (listener && (buttons & kModifiers) &&
-        listener->controlModifierClicked(context, this, buttons) != 0)
+    if (listenerTakesClick(context, buttons))
         return;
     if (checkDefaultValue(context, buttons))
         return;

@@ -16,8 +16,6 @@ using qev::test::Canvas;
 using qev::test::Image;
 using qev::test::sameImage;
 
-const CColor kText{120, 120, 120, 255};
-const CColor kBack{18, 31, 122, 255};
 const CColor kEdge{250, 250, 0, 255};
 const CRect kBox(5, 5, 55, 21);
 
@@ -28,15 +26,15 @@ protected:
     CParamDisplay* make(int32_t style = 0)
     {
         auto* display = add(frame, new CParamDisplay(kBox, nullptr, style));
-        display->setFontColor(kText);
-        display->setBackColor(kBack);
+        display->setFontColor(kMenuText);
+        display->setBackColor(kMenuBack);
         display->setFrameColor(kEdge);
         return display;
     }
     // The box filled and framed, the lines in it, black around it.
     static Image boxWith(std::initializer_list<TextLine> lines)
     {
-        Image image = textPicture(60, 50, kBack, kBox, lines);
+        Image image = textPicture(60, 50, kMenuBack, kBox, lines);
         outline(image, kBox, kEdge);
         surround(image, kBox, kBlackCColor);
         return image;
@@ -83,7 +81,7 @@ TEST_P(ShownText, ShowsTheValueThroughTheHooksOrWithTwoDecimals)
         display->setStringConvert(&dataHook, label);
     display->setValue(c.value);
     drawWhole(frame);
-    EXPECT_TRUE(sameImage(surfaceOf(frame), boxWith({{c.shown, kText, CPoint()}}), c.name));
+    EXPECT_TRUE(sameImage(surfaceOf(frame), boxWith({{c.shown, kMenuText, CPoint()}}), c.name));
     EXPECT_FALSE(display->isDirty());
 }
 
@@ -102,7 +100,8 @@ TEST_F(DisplayTest, ShadowTextIsDrawnFirstOnePixelRightAndDown)
     display->setShadowColor(kRedCColor);
     display->setValue(0.5f);
     drawWhole(frame);
-    const Image expected = boxWith({{"0.50", kRedCColor, CPoint(1, 1)}, {"0.50", kText, CPoint()}});
+    const Image expected =
+        boxWith({{"0.50", kRedCColor, CPoint(1, 1)}, {"0.50", kMenuText, CPoint()}});
     EXPECT_TRUE(sameImage(surfaceOf(frame), expected, "display-shadow"));
 }
 
@@ -175,7 +174,7 @@ TEST_F(DisplayTest, LongTextIsClippedToTheBoxAndTheClipRestored)
     CDrawContext context(nullptr, canvas.dc(), nullptr);
     CParamDisplay display(CRect(20, 10, 40, 26));
     display.setStringConvert([](float, char* text) { std::strcpy(text, "0123456789 0123456789"); });
-    display.setFontColor(kText);
+    display.setFontColor(kMenuText);
     display.setStyle(kNoFrameStyle);
     display.draw(&context);
     CRect clip;

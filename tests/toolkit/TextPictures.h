@@ -7,6 +7,10 @@
 namespace toolkit::testkit
 {
 
+// The editor's menu colours: grey text on dark blue.
+inline constexpr CColor kMenuText{120, 120, 120, 255};
+inline constexpr CColor kMenuBack{18, 31, 122, 255};
+
 // One line of text as the drawing context's own text primitive draws it.
 struct TextLine
 {

@@ -250,6 +250,8 @@ void COptionMenu::setValue(float newValue)
     if (!(newValue > -1.0f && newValue < static_cast<float>(nbEntries)))
         return;
     const int32_t index = static_cast<int32_t>(newValue);
+    if (index >= nbEntries) // -0.5 on a menu without entries
+        return;
     currentIndex.store(index, std::memory_order_relaxed);
     if (style & kToggleCheckStyle)
         check[index] = !check[index];

@@ -144,9 +144,12 @@ protected:
 
 TEST_F(MenuTest, ANewMenuHasNoCurrentEntryUntilTheFirstIsAdded)
 {
-    COptionMenu menu(kBox, nullptr, 0);
+    COptionMenu menu(kBox, nullptr, 0, nullptr, nullptr, kToggleCheckStyle);
     EXPECT_EQ(menu.getCurrent(), -1);
     EXPECT_TRUE(menu.isTypeOf("COptionMenu") && menu.isTypeOf("CParamDisplay"));
+    menu.setValue(-0.5f); // would be entry 0, which does not exist yet
+    EXPECT_EQ(menu.getCurrent(), -1);
+    EXPECT_EQ(menu.getValue(), 0.0f);
     menu.addEntry("first");
     menu.addEntry("second");
     char text[256];

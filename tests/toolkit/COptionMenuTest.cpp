@@ -1,4 +1,5 @@
 #include "toolkit/COptionMenu.h"
+#include "tests/toolkit/ScriptedMouse.h"
 #include "tests/toolkit/TextPictures.h"
 #include "toolkit/CAnimKnob.h"
 #include "toolkit/COptionMenuScheme.h"
@@ -107,35 +108,11 @@ protected:
     // A click as the window procedure passes it, with the buttons the mouse holds.
     void click(int32_t buttons)
     {
-        ScriptedMouseless mouse(buttons);
+        ScriptedMouse mouse({{10, 10, buttons}});
         CDrawContext* context = frame->createDrawContext();
         frame->mouse(context, CPoint(10, 10), -1);
         context->forget();
     }
-    // Holds the buttons for one click, through the platform's input seam.
-    struct ScriptedMouseless
-    {
-        explicit ScriptedMouseless(int32_t buttons)
-        {
-            held() = buttons;
-            qev::platform::setInputReaders(&keys, nullptr);
-        }
-        ~ScriptedMouseless() { qev::platform::setInputReaders(nullptr, nullptr); }
-        static int32_t& held()
-        {
-            static int32_t buttons = 0;
-            return buttons;
-        }
-        static SHORT keys(int key)
-        {
-            const int32_t bit = key == VK_LBUTTON   ? kLButton
-                                : key == VK_RBUTTON ? kRButton
-                                : key == VK_MBUTTON ? kMButton
-                                : key == VK_SHIFT   ? kShift
-                                                    : 0;
-            return (held() & bit) ? static_cast<SHORT>(0x8000) : 0;
-        }
-    };
 
     MenuListener listener;
 };

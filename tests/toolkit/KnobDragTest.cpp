@@ -198,6 +198,7 @@ TEST_F(KnobDrag, FilmstripKnobReportsChangesTooSmallToShow)
     strip->forget();
     frame->removeView(knob, true);
     frame->addView(anim);
+    editor.watched = anim;
     anim->setValue(0.5f);
     drawWhole(frame);
     editor.onIdle = [this] { frame->idle(); }; // the editor repaints in its idle work

@@ -18,20 +18,20 @@ struct SystemCursor
 
 // The X cursor font has no diagonal double arrows: the corner shapes stand for them.
 constexpr SystemCursor kSystemCursors[] = {
-    {32512, XC_left_ptr},           // IDC_ARROW
-    {32513, XC_xterm},              // IDC_IBEAM
-    {32514, XC_watch},              // IDC_WAIT
-    {32515, XC_crosshair},          // IDC_CROSS
-    {32516, XC_sb_up_arrow},        // IDC_UPARROW
+    {32512, XC_left_ptr},            // IDC_ARROW
+    {32513, XC_xterm},               // IDC_IBEAM
+    {32514, XC_watch},               // IDC_WAIT
+    {32515, XC_crosshair},           // IDC_CROSS
+    {32516, XC_sb_up_arrow},         // IDC_UPARROW
     {32642, XC_bottom_right_corner}, // IDC_SIZENWSE
-    {32643, XC_bottom_left_corner}, // IDC_SIZENESW
-    {32644, XC_sb_h_double_arrow},  // IDC_SIZEWE
-    {32645, XC_sb_v_double_arrow},  // IDC_SIZENS
-    {32646, XC_fleur},              // IDC_SIZEALL
-    {32648, XC_X_cursor},           // IDC_NO
-    {32649, XC_hand2},              // IDC_HAND
-    {32650, XC_watch},              // IDC_APPSTARTING
-    {32651, XC_question_arrow},     // IDC_HELP
+    {32643, XC_bottom_left_corner},  // IDC_SIZENESW
+    {32644, XC_sb_h_double_arrow},   // IDC_SIZEWE
+    {32645, XC_sb_v_double_arrow},   // IDC_SIZENS
+    {32646, XC_fleur},               // IDC_SIZEALL
+    {32648, XC_X_cursor},            // IDC_NO
+    {32649, XC_hand2},               // IDC_HAND
+    {32650, XC_watch},               // IDC_APPSTARTING
+    {32651, XC_question_arrow},      // IDC_HELP
 };
 constexpr size_t kCount = std::size(kSystemCursors);
 

@@ -12,10 +12,10 @@ namespace qev::platform
 namespace
 {
 
-constexpr int kBorder = 3;       // a one-pixel outline and two of padding
-constexpr int kCheckArea = 22;   // left of the text: the check mark
-constexpr int kArrowArea = 22;   // right of the text: the sub-menu arrow
-constexpr int kBarGap = 5;       // between columns of MF_MENUBARBREAK, with the bar in the middle
+constexpr int kBorder = 3;     // a one-pixel outline and two of padding
+constexpr int kCheckArea = 22; // left of the text: the check mark
+constexpr int kArrowArea = 22; // right of the text: the sub-menu arrow
+constexpr int kBarGap = 5;     // between columns of MF_MENUBARBREAK, with the bar in the middle
 constexpr int kSeparatorHeight = 9;
 constexpr int kMinimumWidth = 40;
 constexpr DWORD kIdlePeriodMs = 50;
@@ -177,6 +177,8 @@ bool MenuTracker::takes(const XEvent& event)
     case KeyRelease:
     case EnterNotify:
     case LeaveNotify:
+        if (event.xany.serial < firstSerial_)
+            return false;
         events_.push_back(event);
         return true;
     default:
@@ -210,7 +212,8 @@ bool MenuTracker::ownerAlive() const
     return w && !w->dead && !w->destroying;
 }
 
-// ---- Levels --------------------------------------------------------------------------------------
+// ---- Levels
+// --------------------------------------------------------------------------------------
 
 SIZE MenuTracker::measure(const Menu& menu, size_t index)
 {
@@ -314,12 +317,11 @@ bool MenuTracker::openLevel(HMENU handle, int x, int y, const Level* parent, int
     attributes.save_under = True;
     attributes.event_mask =
         ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
-    level.xid = XCreateWindow(display_, root_, x, y, static_cast<unsigned>(size.cx),
-                              static_cast<unsigned>(size.cy), 0, format_.depth, InputOutput,
-                              format_.visual,
-                              CWOverrideRedirect | CWBackPixmap | CWBorderPixel | CWColormap |
-                                  CWSaveUnder | CWEventMask,
-                              &attributes);
+    level.xid = XCreateWindow(
+        display_, root_, x, y, static_cast<unsigned>(size.cx), static_cast<unsigned>(size.cy), 0,
+        format_.depth, InputOutput, format_.visual,
+        CWOverrideRedirect | CWBackPixmap | CWBorderPixel | CWColormap | CWSaveUnder | CWEventMask,
+        &attributes);
     if (::Cursor arrow = xCursorOf(LoadCursorA(nullptr, IDC_ARROW)))
         XDefineCursor(display_, level.xid, arrow);
     XGCValues values{};
@@ -357,6 +359,7 @@ bool MenuTracker::grab()
 {
     const ::Window window = levels_.front().xid;
     const DWORD start = GetTickCount();
+    firstSerial_ = NextRequest(display_);
     for (;;)
     {
         const unsigned events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
@@ -374,7 +377,8 @@ bool MenuTracker::grab()
     }
 }
 
-// ---- Painting ------------------------------------------------------------------------------------
+// ---- Painting
+// ------------------------------------------------------------------------------------
 
 void MenuTracker::paint(Level& level)
 {
@@ -420,15 +424,9 @@ void MenuTracker::drawItem(Level& level, const Menu& menu, size_t index)
         state |= ODS_DISABLED;
     if (selected)
         state |= ODS_SELECTED;
-    DRAWITEMSTRUCT d{ODT_MENU,
-                     0,
-                     static_cast<UINT>(item.id),
-                     ODA_DRAWENTIRE,
-                     state,
-                     reinterpret_cast<HWND>(level.menu),
-                     level.dc,
-                     r,
-                     item.data};
+    DRAWITEMSTRUCT d{ODT_MENU,       0,     static_cast<UINT>(item.id),
+                     ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(level.menu),
+                     level.dc,       r,     item.data};
     HRGN clip = CreateRectRgn(r.left, r.top, r.right, r.bottom);
     SelectClipRgn(level.dc, clip);
     DeleteObject(clip);
@@ -466,7 +464,8 @@ void MenuTracker::drawPlainItem(Level& level, const MenuItem& item, const RECT& 
         drawArrow(dc, r, textColour);
 }
 
-// ---- Input ---------------------------------------------------------------------------------------
+// ---- Input
+// ---------------------------------------------------------------------------------------
 
 MenuTracker::Hit MenuTracker::hitTest(int x, int y) const
 {

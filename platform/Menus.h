@@ -15,9 +15,9 @@ namespace qev::platform
 struct MenuItem
 {
     UINT flags = 0;
-    UINT_PTR id = 0;      // the command id, or the sub-menu's handle for MF_POPUP
-    std::string text;     // strings only
-    ULONG_PTR data = 0;   // owner-drawn items: what AppendMenuA was given as the text
+    UINT_PTR id = 0;    // the command id, or the sub-menu's handle for MF_POPUP
+    std::string text;   // strings only
+    ULONG_PTR data = 0; // owner-drawn items: what AppendMenuA was given as the text
     HMENU submenu = nullptr;
 
     bool separator() const { return (flags & MF_SEPARATOR) != 0; }
@@ -59,7 +59,7 @@ private:
         HMENU menu = nullptr;
         ::Window xid = 0;
         GC gc = nullptr;
-        RECT frame{}; // on the screen
+        RECT frame{};            // on the screen
         std::vector<RECT> items; // in the window
         std::vector<RECT> bars;  // column bars of MF_MENUBARBREAK
         int selected = -1;
@@ -108,6 +108,8 @@ private:
     bool keyboardGrabbed_ = false;
     bool done_ = false;
     std::optional<UINT_PTR> choice_;
+    // Input the server sent before the grab was asked for belongs to the windows, not the menu.
+    unsigned long firstSerial_ = ~0ul;
     unsigned buttonsHeldAtOpen_ = 0; // the click that opened the menu may still be down
     bool hovered_ = false;           // the pointer has moved onto an item since
 };

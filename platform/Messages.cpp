@@ -41,8 +41,7 @@ void buttonEvent(const XButtonEvent& e, bool press)
     {
         static constexpr UINT kDown[] = {0, WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
         // X reports the state before the event; Win32 the state after it.
-        const unsigned state =
-            press ? e.state | kMasks[e.button] : e.state & ~kMasks[e.button];
+        const unsigned state = press ? e.state | kMasks[e.button] : e.state & ~kMasks[e.button];
         const UINT message = kDown[e.button] + (press ? 0 : 1);
         enqueue(messageFor(*w, message, keyState(state),
                            MAKELPARAM(static_cast<WORD>(e.x), static_cast<WORD>(e.y))));
@@ -135,9 +134,9 @@ bool enqueue(const MSG& msg)
 void forgetMessagesOf(HWND hwnd)
 {
     std::deque<MSG>& queue = windowSystem().queue;
-    queue.erase(std::remove_if(queue.begin(), queue.end(),
-                               [&](const MSG& m) { return m.hwnd == hwnd; }),
-                queue.end());
+    queue.erase(
+        std::remove_if(queue.begin(), queue.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
+        queue.end());
 }
 
 void paintPendingWindows()

@@ -66,6 +66,9 @@ bool windowSystemConnected();
 // Requests sent on the module's X connection so far (0 while closed): a call that sends none
 // cannot have waited for the server.
 unsigned long windowSystemRequests();
+// Waits until the server has handled everything sent on the module's connection (XSync), so that
+// another client sees its effects.
+void syncWindowSystem();
 
 #endif
 

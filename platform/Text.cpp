@@ -89,8 +89,7 @@ void drawRun(DC& dc, FontFace& face, int x, int top, const char* text, int count
     if (dc.font->log.lfUnderline)
     {
         const int y = baseline + face.underlineOffset();
-        fillArea(dc, intersect(clip, RECT{x, y, x + width, y + face.underlineThickness()}),
-                 colour);
+        fillArea(dc, intersect(clip, RECT{x, y, x + width, y + face.underlineThickness()}), colour);
     }
 }
 

@@ -166,8 +166,8 @@ void putPixels(Display* display, ::Drawable drawable, GC gc, const PixelFormat& 
     else
     {
         std::vector<uint32_t>& scratch = windowSystem().scratch;
-        const size_t perRow = f.bitsPerPixel == 32 ? static_cast<size_t>(w)
-                                                   : (static_cast<size_t>(w) + 1) / 2;
+        const size_t perRow =
+            f.bitsPerPixel == 32 ? static_cast<size_t>(w) : (static_cast<size_t>(w) + 1) / 2;
         scratch.resize(perRow * static_cast<size_t>(h));
         for (int y = 0; y < h; ++y)
         {

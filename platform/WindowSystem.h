@@ -145,7 +145,8 @@ public:
 // Requests sent after `start` that the server answered with an error. Makes one round trip.
 bool failedSince(unsigned long start);
 
-// ---- Windows -------------------------------------------------------------------------------------
+// ---- Windows
+// -------------------------------------------------------------------------------------
 
 // One of our windows that has not been destroyed, or null. Never dereferences the handle.
 WindowRecord* findWindow(HWND hwnd);
@@ -194,7 +195,8 @@ void forgetMessagesOf(HWND hwnd);
 ::Cursor xCursorOf(HCURSOR cursor);
 void freeCursors(Display* display);
 
-// ---- Menus ---------------------------------------------------------------------------------------
+// ---- Menus
+// ---------------------------------------------------------------------------------------
 
 // Whether the tracked menu takes this event (input while it runs, anything for its windows).
 bool menuTakesEvent(const XEvent& event);

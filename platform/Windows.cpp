@@ -83,12 +83,12 @@ Colormap colormapFor(Display* display, const ParentLook& look)
     attributes.border_pixel = 0;
     attributes.colormap = colormapFor(display, look);
     attributes.bit_gravity = NorthWestGravity;
-    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
-    return XCreateWindow(display, look.xid, x, y, static_cast<unsigned>(std::max(1, w)),
-                         static_cast<unsigned>(std::max(1, h)), 0, look.depth, InputOutput,
-                         look.visual,
-                         CWBackPixmap | CWBorderPixel | CWColormap | CWBitGravity | CWEventMask,
-                         &attributes);
+    attributes.event_mask =
+        ExposureMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask;
+    return XCreateWindow(
+        display, look.xid, x, y, static_cast<unsigned>(std::max(1, w)),
+        static_cast<unsigned>(std::max(1, h)), 0, look.depth, InputOutput, look.visual,
+        CWBackPixmap | CWBorderPixel | CWColormap | CWBitGravity | CWEventMask, &attributes);
 }
 
 void removeRecord(::Window xid)
@@ -354,8 +354,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE)
         return FALSE;
     }
     auto& classes = windowSystem().classes;
-    classes.erase(std::find_if(classes.begin(), classes.end(),
-                               [&](const auto& p) { return p.get() == c; }));
+    classes.erase(
+        std::find_if(classes.begin(), classes.end(), [&](const auto& p) { return p.get() == c; }));
     if (classes.empty())
         classes.shrink_to_fit();
     return TRUE;
@@ -444,12 +444,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         return nullptr;
     }
 
-    CREATESTRUCTA create{param,  instance,
-                         menu,   parent,
-                         height, width,
-                         y,      x,
-                         static_cast<LONG>(style), windowName,
-                         className, exStyle};
+    CREATESTRUCTA create{
+        param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+        windowName, className, exStyle};
     const LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     if (!callProcedure(hwnd, WM_NCCREATE, 0, createParam) ||
         callProcedure(hwnd, WM_CREATE, 0, createParam) == -1)
@@ -721,8 +718,8 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count)
     Display* display = connection();
     POINT a{0, 0};
     POINT b{0, 0};
-    if ((from || to) && (!display || !screenOrigin(display, from, a) ||
-                         !screenOrigin(display, to, b)))
+    if ((from || to) &&
+        (!display || !screenOrigin(display, from, a) || !screenOrigin(display, to, b)))
     {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;

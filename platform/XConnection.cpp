@@ -118,6 +118,12 @@ bool failedSince(unsigned long start)
     return anyError && lastErrorSerial >= start;
 }
 
+void syncWindowSystem()
+{
+    if (Display* display = connection())
+        XSync(display, False);
+}
+
 bool windowSystemConnected()
 {
     return windowSystem().display != nullptr;

@@ -79,7 +79,7 @@ VirtualXServer::VirtualXServer(int width, int height, int depth)
     const std::string fd = std::to_string(fds[1]);
     const std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    const char* argv[] = {"Xvfb",          "-displayfd", fd.c_str(), "-screen", "0",
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                           screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -87,8 +87,8 @@ VirtualXServer::VirtualXServer(int width, int height, int depth)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr,
-                                     const_cast<char* const*>(argv), environ);
+    const int spawned =
+        posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (spawned != 0)
@@ -120,8 +120,7 @@ void VirtualXServer::makeDefault() const
     setenv("DISPLAY", name_.c_str(), 1);
 }
 
-HostClient::HostClient(const std::string& displayName)
-    : display_(XOpenDisplay(displayName.c_str()))
+HostClient::HostClient(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str()))
 {
 }
 
@@ -173,9 +172,9 @@ Window HostClient::createTopLevel(int width, int height, Visual* visual, int dep
         a.colormap = XCreateColormap(display_, root(), visual, AllocNone);
         mask |= CWColormap;
     }
-    const Window w = XCreateWindow(display_, root(), 10, 10, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), 0, depth, InputOutput, visual,
-                                   mask, &a);
+    const Window w =
+        XCreateWindow(display_, root(), 10, 10, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, depth, InputOutput, visual, mask, &a);
     XMapWindow(display_, w);
     XEvent e;
     XWindowEvent(display_, w, StructureNotifyMask, &e);
@@ -263,9 +262,9 @@ ServerPixels HostClient::readPixels(Window window, int x, int y, int width, int 
                 const unsigned long v = (p & mask) >> shift;
                 return static_cast<uint32_t>(bits >= 8 ? v >> (bits - 8) : v << (8 - bits));
             };
-            out.pixels[static_cast<size_t>(j) * width + i] =
-                (channel(image->red_mask) << 16) | (channel(image->green_mask) << 8) |
-                channel(image->blue_mask);
+            out.pixels[static_cast<size_t>(j) * width + i] = (channel(image->red_mask) << 16) |
+                                                             (channel(image->green_mask) << 8) |
+                                                             channel(image->blue_mask);
         }
     XDestroyImage(image);
     return out;
@@ -281,7 +280,8 @@ void HostClient::fillWindow(Window window, uint32_t rgb, int x, int y, int width
     {
         const int shift = __builtin_ctzl(mask);
         const int bits = __builtin_popcountl(mask);
-        return ((bits >= 8 ? static_cast<unsigned long>(value8) << (bits - 8) : value8 >> (8 - bits))
+        return ((bits >= 8 ? static_cast<unsigned long>(value8) << (bits - 8)
+                           : value8 >> (8 - bits))
                 << shift) &
                mask;
     };
@@ -298,8 +298,8 @@ void HostClient::fillWindow(Window window, uint32_t rgb, int x, int y, int width
 
 void HostClient::expose(Window window, int x, int y, int width, int height)
 {
-    XClearArea(display_, window, x, y, static_cast<unsigned>(width),
-               static_cast<unsigned>(height), True);
+    XClearArea(display_, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+               True);
     sync();
 }
 
@@ -399,8 +399,7 @@ bool HostClient::canGrabPointer()
 
 bool HostClient::canGrabKeyboard()
 {
-    const int r = XGrabKeyboard(display_, root(), False, GrabModeAsync, GrabModeAsync,
-                                CurrentTime);
+    const int r = XGrabKeyboard(display_, root(), False, GrabModeAsync, GrabModeAsync, CurrentTime);
     XUngrabKeyboard(display_, CurrentTime);
     sync();
     return r == GrabSuccess;
@@ -433,8 +432,7 @@ size_t heapInUse()
 #endif
 }
 
-bool waitUntil(const std::function<bool()>& done, const std::function<void()>& step,
-               int timeoutMs)
+bool waitUntil(const std::function<bool()>& done, const std::function<void()>& step, int timeoutMs)
 {
     const auto start = Clock::now();
     for (;;)

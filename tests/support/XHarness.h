@@ -69,7 +69,10 @@ public:
     void destroy(Window window);
     // A visual of the screen with this class and depth, or null.
     Visual* findVisual(int visualClass, int depth) const;
-    static HWND hwnd(Window window) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(window)); }
+    static HWND hwnd(Window window)
+    {
+        return reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
+    }
     static Window xid(HWND hwnd) { return static_cast<Window>(reinterpret_cast<uintptr_t>(hwnd)); }
 
     // Input through XTEST, processed by the server before each call returns.

@@ -17,7 +17,8 @@
 #include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime, whose own header is not always installed.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 extern char** environ;

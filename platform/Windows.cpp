@@ -181,6 +181,28 @@ bool screenOrigin(Display* display, HWND hwnd, POINT& origin)
     return parent == root ? 0 : parent;
 }
 
+struct Geometry
+{
+    LONG width = 0;
+    LONG height = 0;
+    LONG border = 0;
+};
+
+bool foreignGeometry(Display* display, ::Window xid, Geometry& g)
+{
+    ::Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    if (!XGetGeometry(display, xid, &root, &x, &y, &width, &height, &border, &depth))
+        return false;
+    g = Geometry{static_cast<LONG>(width), static_cast<LONG>(height), static_cast<LONG>(border)};
+    return true;
+}
+
 bool managedByWindowManager(Display* display, ::Window xid)
 {
     const Atom wmState = XInternAtom(display, "WM_STATE", True);
@@ -671,18 +693,11 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect)
         *rect = RECT{origin.x, origin.y, origin.x + w->width, origin.y + w->height};
         return TRUE;
     }
-    ::Window root = 0;
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned border = 0;
-    unsigned depth = 0;
-    if (!XGetGeometry(display, xidOf(hwnd), &root, &x, &y, &width, &height, &border, &depth))
+    Geometry g;
+    if (!foreignGeometry(display, xidOf(hwnd), g))
         return FALSE;
-    const LONG b = static_cast<LONG>(border);
-    *rect = RECT{origin.x - b, origin.y - b, origin.x + static_cast<LONG>(width) + b,
-                 origin.y + static_cast<LONG>(height) + b};
+    *rect = RECT{origin.x - g.border, origin.y - g.border, origin.x + g.width + g.border,
+                 origin.y + g.height + g.border};
     return TRUE;
 }
 
@@ -696,20 +711,13 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect)
         return TRUE;
     }
     Display* display = connection();
-    ::Window root = 0;
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned border = 0;
-    unsigned depth = 0;
-    if (!display || !mayBeXid(hwnd) ||
-        !XGetGeometry(display, xidOf(hwnd), &root, &x, &y, &width, &height, &border, &depth))
+    Geometry g;
+    if (!display || !mayBeXid(hwnd) || !foreignGeometry(display, xidOf(hwnd), g))
     {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    *rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    *rect = RECT{0, 0, g.width, g.height};
     return TRUE;
 }
 

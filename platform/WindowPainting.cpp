@@ -3,11 +3,24 @@
 
 #include "platform/GdiObjects.h"
 
+#include <X11/extensions/XShm.h>
+
 #include <algorithm>
 #include <cstring>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 namespace qev::platform
 {
+
+// A window-sized image in memory shared with the server (MIT-SHM): a push is one copy into it and
+// no pixels through the socket. Local servers only; anything else falls back to XPutImage.
+struct SharedImage
+{
+    XShmSegmentInfo segment{};
+    XImage* image = nullptr;
+};
+
 namespace
 {
 
@@ -85,6 +98,83 @@ DC* windowDC(WindowRecord& w)
     return dc;
 }
 
+void freeSharedImage(Display* display, SharedImage* shared)
+{
+    if (!shared)
+        return;
+    if (display && shared->image)
+        XShmDetach(display, &shared->segment);
+    if (shared->image)
+        XFree(shared->image); // a shared image owns neither its pixels nor its segment record
+    if (shared->segment.shmaddr && shared->segment.shmaddr != reinterpret_cast<char*>(-1))
+        shmdt(shared->segment.shmaddr);
+    delete shared;
+}
+
+bool sharedMemoryUsable(Display* display)
+{
+    WindowSystem& ws = windowSystem();
+    if (ws.sharedMemory < 0)
+        ws.sharedMemory = XShmQueryExtension(display) ? 1 : 0;
+    return ws.sharedMemory == 1;
+}
+
+// Null when the server cannot share memory with us (a remote display): XPutImage then.
+SharedImage* sharedImageOf(Display* display, WindowRecord& w)
+{
+    if (w.shared || !sharedMemoryUsable(display) || w.format.bitsPerPixel != 32)
+        return w.shared;
+    auto* shared = new SharedImage;
+    shared->image = XShmCreateImage(
+        display, w.format.visual, static_cast<unsigned>(w.format.depth), ZPixmap, nullptr,
+        &shared->segment, static_cast<unsigned>(w.width), static_cast<unsigned>(w.height));
+    if (shared->image)
+        shared->segment.shmid = shmget(
+            IPC_PRIVATE, static_cast<size_t>(shared->image->bytes_per_line) * shared->image->height,
+            IPC_CREAT | 0600);
+    if (!shared->image || shared->segment.shmid < 0)
+    {
+        if (shared->image)
+            XFree(shared->image);
+        delete shared;
+        windowSystem().sharedMemory = 0;
+        return nullptr;
+    }
+    shared->segment.shmaddr = static_cast<char*>(shmat(shared->segment.shmid, nullptr, 0));
+    shared->image->data = shared->segment.shmaddr;
+    shared->segment.readOnly = True;
+    const unsigned long start = NextRequest(display);
+    const bool attached = shared->segment.shmaddr != reinterpret_cast<char*>(-1) &&
+                          XShmAttach(display, &shared->segment) && !failedSince(start);
+    // Marked for removal at once: it goes when both sides have let go of it.
+    shmctl(shared->segment.shmid, IPC_RMID, nullptr);
+    if (!attached)
+    {
+        XFree(shared->image);
+        shared->image = nullptr;
+        freeSharedImage(nullptr, shared);
+        windowSystem().sharedMemory = 0;
+        return nullptr;
+    }
+    w.shared = shared;
+    return shared;
+}
+
+void copyInto(const SharedImage& shared, const PixelFormat& f, const Bitmap& surface, const RECT& r)
+{
+    for (int y = r.top; y < r.bottom; ++y)
+    {
+        const uint32_t* in = surface.pixels.data() + static_cast<size_t>(y) * surface.width;
+        auto* out = reinterpret_cast<uint32_t*>(
+            shared.image->data + static_cast<size_t>(y) * shared.image->bytes_per_line);
+        if (f.direct)
+            std::memcpy(out + r.left, in + r.left, static_cast<size_t>(r.right - r.left) * 4);
+        else
+            for (int x = r.left; x < r.right; ++x)
+                out[x] = convert(f, in[x]);
+    }
+}
+
 void push(WindowRecord& w, const RECT& area)
 {
     Display* display = connection();
@@ -93,6 +183,16 @@ void push(WindowRecord& w, const RECT& area)
     const RECT r = intersect(area, RECT{0, 0, w.surface->width, w.surface->height});
     if (empty(r))
         return;
+    if (SharedImage* shared = sharedImageOf(display, w))
+    {
+        copyInto(*shared, w.format, *w.surface, r);
+        XShmPutImage(display, w.xid, w.gc, shared->image, r.left, r.top, r.left, r.top,
+                     static_cast<unsigned>(r.right - r.left),
+                     static_cast<unsigned>(r.bottom - r.top), False);
+        // The segment is written again by the next push: the server must have read it by then.
+        XSync(display, False);
+        return;
+    }
     putPixels(display, w.xid, w.gc, w.format, w.surface->pixels.data(), w.surface->width, r);
     XFlush(display);
 }
@@ -220,6 +320,8 @@ void detachSurface(WindowRecord& w)
         dc->bitmap = nullptr;
     }
     w.surface.reset();
+    freeSharedImage(connection(), w.shared);
+    w.shared = nullptr;
 }
 
 void invalidate(WindowRecord& w, const RECT& rect, bool erase)

@@ -25,6 +25,7 @@ namespace qev::platform
 struct Bitmap;
 struct DC;
 class MenuTracker;
+struct SharedImage;
 
 // How our 0x00RRGGBB pixels are packed for one visual: TrueColor, 16 or 32 bits per pixel.
 struct PixelFormat
@@ -75,7 +76,8 @@ struct WindowRecord
     RECT update{};           // empty when valid
     bool erasePending = false;
     std::unique_ptr<Bitmap> surface;
-    std::vector<DC*> dcs; // DCs from GetDC/BeginPaint still out
+    SharedImage* shared = nullptr; // MIT-SHM image of the window's size, when the server has it
+    std::vector<DC*> dcs;          // DCs from GetDC/BeginPaint still out
     PopupIdleHook popupHook = nullptr;
     void* popupHookContext = nullptr;
 
@@ -107,6 +109,7 @@ struct WindowSystem
     bool cursorChosen = false;
     std::vector<uint32_t> scratch;  // pixels converted for XPutImage
     MenuTracker* tracker = nullptr; // the pop-up menu being tracked
+    int sharedMemory = -1;          // MIT-SHM: -1 not asked yet, 0 unusable, 1 usable
     int oleInitialised = 0;
     std::vector<DropRegistration> drops;
     POINT lastPointer{0, 0};
@@ -173,7 +176,7 @@ void putPixels(Display* display, ::Drawable drawable, GC gc, const PixelFormat& 
                const uint32_t* pixels, int stride, const RECT& rect);
 // Sends what the DC touched to its window and forgets the DC; false when it was no window DC.
 bool releaseWindowDC(DC* dc);
-// Forgets the window's pixels; its DCs still out draw nothing from now on.
+// Forgets the window's pixels (and its shared image); its DCs still out draw nothing from now on.
 void detachSurface(WindowRecord& window);
 // Adds the rectangle (client coordinates, cut to the window) to the update region.
 void invalidate(WindowRecord& window, const RECT& rect, bool erase);

@@ -86,6 +86,7 @@ Display* openConnection()
     }
     ws.display = display;
     ws.thread = std::this_thread::get_id();
+    ws.sharedMemory = -1;
     anyError = false;
     ourDisplay.store(display);
     installHandler();

@@ -32,7 +32,7 @@ protected:
 
     void SetUp() override
     {
-        server_ = std::make_unique<VirtualXServer>();
+        server_ = std::make_unique<VirtualXServer>(1280, 1024, 24, serverArguments());
         ASSERT_TRUE(server_->running()) << "Xvfb did not start";
         server_->makeDefault();
         host_ = std::make_unique<HostClient>(server_->displayName());
@@ -66,6 +66,9 @@ protected:
         host_.reset();
         server_.reset();
     }
+
+    // Extra Xvfb arguments of a test.
+    virtual std::vector<std::string> serverArguments() const { return {}; }
 
     HWND hostWindow() const { return HostClient::hwnd(top_); }
 

@@ -18,10 +18,19 @@ struct VisualCase
 {
     const char* name;
     int depth; // 0: the screen's default visual
+    bool sharedMemory;
 };
 
 class ChildWindow : public WindowTest, public ::testing::WithParamInterface<VisualCase>
 {
+protected:
+    // Without MIT-SHM, as on a remote display: the pixels go through XPutImage.
+    std::vector<std::string> serverArguments() const override
+    {
+        if (GetParam().sharedMemory)
+            return {};
+        return {"-extension", "MIT-SHM"};
+    }
 };
 
 TEST_P(ChildWindow, TakesItsParentsVisualSitsAtItsPlaceAndShowsWhatIsDrawn)
@@ -76,7 +85,10 @@ TEST_P(ChildWindow, TakesItsParentsVisualSitsAtItsPlaceAndShowsWhatIsDrawn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Visuals, ChildWindow,
-                         ::testing::Values(VisualCase{"Default24", 0}, VisualCase{"Argb32", 32}),
+                         ::testing::Values(VisualCase{"Default24", 0, true},
+                                           VisualCase{"Argb32", 32, true},
+                                           VisualCase{"Default24WithoutSharedMemory", 0, false},
+                                           VisualCase{"Argb32WithoutSharedMemory", 32, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, AParentWhoseVisualCannotBeDrawnOnMakesCreationFailCleanly)

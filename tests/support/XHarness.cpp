@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -71,7 +73,8 @@ std::string readDisplayNumber(int fd, int timeoutMs)
 
 } // namespace
 
-VirtualXServer::VirtualXServer(int width, int height, int depth)
+VirtualXServer::VirtualXServer(int width, int height, int depth,
+                               const std::vector<std::string>& arguments)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -80,16 +83,19 @@ VirtualXServer::VirtualXServer(int width, int height, int depth)
     const std::string fd = std::to_string(fds[1]);
     const std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
-                          screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
+    std::vector<const char*> argv = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                                     screen.c_str(), "-nolisten",  "tcp",      "-noreset"};
+    for (const std::string& a : arguments)
+        argv.push_back(a.c_str());
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    const int spawned =
-        posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
+    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr,
+                                     const_cast<char* const*>(argv.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (spawned != 0)
@@ -119,6 +125,27 @@ VirtualXServer::~VirtualXServer()
 void VirtualXServer::makeDefault() const
 {
     setenv("DISPLAY", name_.c_str(), 1);
+}
+
+long long VirtualXServer::cpuMicroseconds() const
+{
+    const std::string path = "/proc/" + std::to_string(pid_) + "/stat";
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file)
+        return -1;
+    char line[1024] = {};
+    const bool read = std::fgets(line, sizeof line, file) != nullptr;
+    std::fclose(file);
+    const char* afterName = read ? std::strrchr(line, ')') : nullptr;
+    unsigned long long user = 0;
+    unsigned long long system = 0;
+    // Fields 14 and 15 (user and system time), counted after the command name.
+    if (!afterName ||
+        std::sscanf(afterName + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user,
+                    &system) != 2)
+        return -1;
+    return static_cast<long long>((user + system) * 1000000ull /
+                                  static_cast<unsigned long long>(sysconf(_SC_CLK_TCK)));
 }
 
 HostClient::HostClient(const std::string& displayName) : display_(XOpenDisplay(displayName.c_str()))

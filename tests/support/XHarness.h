@@ -22,7 +22,9 @@ namespace qev::test
 class VirtualXServer
 {
 public:
-    explicit VirtualXServer(int width = 1280, int height = 1024, int depth = 24);
+    // `arguments` are added to Xvfb's command line (such as "-extension", "MIT-SHM").
+    explicit VirtualXServer(int width = 1280, int height = 1024, int depth = 24,
+                            const std::vector<std::string>& arguments = {});
     ~VirtualXServer();
     VirtualXServer(const VirtualXServer&) = delete;
     VirtualXServer& operator=(const VirtualXServer&) = delete;
@@ -32,6 +34,8 @@ public:
     const std::string& displayName() const { return name_; }
     // Points DISPLAY at this server, so that the code under test opens it.
     void makeDefault() const;
+    // CPU time the server has used so far, in microseconds (-1 when it cannot be read).
+    long long cpuMicroseconds() const;
 
 private:
     pid_t pid_ = -1;

@@ -38,7 +38,7 @@ struct PixelFormat
     // Whether the surface's own pixels are already in the visual's layout.
     bool direct = false;
 
-    // Null when the visual cannot be drawn on (not TrueColor, or another pixel size).
+    // False when the visual cannot be drawn on (not TrueColor, or another pixel size).
     static bool describe(Display* display, Visual* visual, int depth, PixelFormat& out);
 };
 

@@ -15,8 +15,18 @@ namespace qev::platform
 
 // The module instance that bitmap resources are loaded from. The library's load hook records the
 // real one; until then a fixed handle standing for this module is answered, so tests need no hook.
+// On Windows that handle is the image the code is linked into, so a test program that carries the
+// resources itself loads them as the DLL does.
 HINSTANCE moduleInstance();
 void setModuleInstance(HINSTANCE instance);
+
+// GetProcAddress as the function type the caller names; null when the library lacks the entry.
+// Win32's FARPROC is a function type of its own, and converting it straight to another draws a
+// cast warning; the detour through void (*)() is the conversion the compilers accept silently.
+template <typename Function> Function procAddress(HMODULE library, LPCSTR name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
 
 #if !defined(_WIN32)
 
@@ -46,6 +56,29 @@ GdiCounts gdiCounts();
 using KeyStateReader = SHORT (*)(int key);
 using CursorReader = BOOL (*)(LPPOINT point);
 void setInputReaders(KeyStateReader keys, CursorReader cursor);
+
+// ---- The window system (X11) -----------------------------------------------------------------
+
+// Dispatches every pending message of our windows: what the host's message loop does on Windows.
+// The editor calls it from its idle. Each window gets at most one WM_PAINT per call. With nothing
+// pending it costs one non-blocking read of the X connection and sends no request; with no window
+// open it does not touch X at all. Safe to call re-entrantly and with no window.
+void pumpMessages();
+
+// Called by TrackPopupMenu about every 50 ms while a menu owned by `window` (or by a child of it)
+// is open, so that the editor can give the host its idle as a knob drag does. The hook goes with
+// the window; null removes it. Answers false for a handle that is not one of our windows.
+using PopupIdleHook = void (*)(void* context);
+bool setPopupIdleHook(HWND window, PopupIdleHook hook, void* context);
+
+// Test seams. Whether the module's X connection is open (it is while any window of ours exists).
+bool windowSystemConnected();
+// Requests sent on the module's X connection so far (0 while closed): a call that sends none
+// cannot have waited for the server.
+unsigned long windowSystemRequests();
+// Waits until the server has handled everything sent on the module's connection (XSync), so that
+// another client sees its effects.
+void syncWindowSystem();
 
 #endif
 

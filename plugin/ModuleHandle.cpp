@@ -2,7 +2,20 @@
 
 #include "platform/Platform.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+
+// The loader passes the instance handle on attach; bitmaps and the window class use it. Nothing
+// else happens here: the loader lock is held. C linkage at namespace scope, so that the runtime's
+// DLL start-up code finds it instead of its own empty default.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        qev::platform::setModuleInstance(instance);
+    return TRUE;
+}
+
+#else
+
 #include <dlfcn.h>
 
 // Part of the C++ runtime linked into the module: frees what the runtime allocated for itself.
@@ -10,22 +23,12 @@ namespace __gnu_cxx
 {
 void __freeres() noexcept;
 }
-#endif
 
 namespace qev
 {
 namespace
 {
 
-#if defined(_WIN32)
-// The loader passes the instance handle on attach; bitmaps and the window class use it.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH)
-        platform::setModuleInstance(instance);
-    return TRUE;
-}
-#else
 // On Linux the module's handle is its load address. A constructor function registers no exit
 // handler, so unloading runs nothing of it.
 __attribute__((constructor)) void recordModuleAtLoad()
@@ -38,8 +41,12 @@ __attribute__((constructor)) void recordModuleAtLoad()
 // The module carries its own copy of the C++ runtime, whose emergency exception pool (about
 // 70 KB) would otherwise leak on every unload, and hosts load and unload plug-ins many times
 // while they keep running.
-__attribute__((destructor)) void releaseRuntimeAtUnload() { __gnu_cxx::__freeres(); }
-#endif
+__attribute__((destructor)) void releaseRuntimeAtUnload()
+{
+    __gnu_cxx::__freeres();
+}
 
 } // namespace
 } // namespace qev
+
+#endif

@@ -1,4 +1,5 @@
 #include "toolkit/DrawingFacilities.h"
+#include "platform/Platform.h"
 
 #include <cstring>
 
@@ -19,13 +20,13 @@ void loadDrawingFacilities()
     f.library = LoadLibraryA("msimg32.dll");
     if (!f.library)
         return;
-    f.alphaBlend = reinterpret_cast<AlphaBlendProc>(GetProcAddress(f.library, "AlphaBlend"));
+    f.alphaBlend = qev::platform::procAddress<AlphaBlendProc>(f.library, "AlphaBlend");
     std::memset(&f.version, 0, sizeof f.version);
     f.version.dwOSVersionInfoSize = sizeof f.version;
     if (GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&f.version)) &&
         f.version.dwPlatformId > VER_PLATFORM_WIN32_WINDOWS)
         f.transparentBlt =
-            reinterpret_cast<TransparentBltProc>(GetProcAddress(f.library, "TransparentBlt"));
+            qev::platform::procAddress<TransparentBltProc>(f.library, "TransparentBlt");
 }
 
 void freeDrawingFacilities()

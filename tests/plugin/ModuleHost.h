@@ -1,12 +1,11 @@
 #pragma once
 
-// A minimal host for tests: loads the built module with dlopen, calls its entry with a
+// A minimal host for tests: loads the built module as a host does, calls its entry with a
 // callback that answers version 2400 and, when asked to, a time record, and counts every
 // request it receives.
 
 #include "plugin/VstInterface.h"
-
-#include <dlfcn.h>
+#include "tests/support/LoadedModule.h"
 
 #include <atomic>
 #include <string>
@@ -25,18 +24,14 @@ struct HostAnswers
 class ModuleHost
 {
 public:
-    explicit ModuleHost(HostAnswers answers = {}) : answers(answers)
+    explicit ModuleHost(HostAnswers answers = {})
+        : answers(answers), entry(module.entry<Entry>("VSTPluginMain"))
     {
         current() = this;
-        handle = dlopen(QEV_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (handle)
-            entry = reinterpret_cast<Entry>(dlsym(handle, "VSTPluginMain"));
     }
     ~ModuleHost()
     {
         closeEffect();
-        if (handle)
-            dlclose(handle);
         current() = nullptr;
     }
     ModuleHost(const ModuleHost&) = delete;
@@ -66,7 +61,9 @@ public:
         return text;
     }
 
-    void* handle = nullptr;
+    bool loaded() const { return module.loaded(); }
+    const std::string& loadError() const { return module.error(); }
+
     AEffect* effect = nullptr;
     HostAnswers answers;
     VstTimeInfo timeInfo{};
@@ -76,6 +73,7 @@ public:
 
 private:
     using Entry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
+    qev::test::LoadedModule module{QEV_MODULE_PATH};
     Entry entry = nullptr;
 
     static ModuleHost*& current()

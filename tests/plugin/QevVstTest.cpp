@@ -55,7 +55,7 @@ class QevVstModule : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_NE(host.handle, nullptr) << dlerror();
+        ASSERT_TRUE(host.loaded()) << host.loadError();
         ASSERT_NE(host.open(), nullptr);
         effect = host.effect;
     }
@@ -79,7 +79,7 @@ protected:
 TEST(QevVstEntry, HostAnsweringVersionZeroGetsNothing)
 {
     ModuleHost host(HostAnswers{0});
-    ASSERT_NE(host.handle, nullptr);
+    ASSERT_TRUE(host.loaded()) << host.loadError();
     EXPECT_EQ(host.open(), nullptr);
     EXPECT_EQ(host.requests, 1);
 }
@@ -417,7 +417,7 @@ TEST(QevVstModuleLifetime, LoadsAndUnloadsManyTimes)
     for (int i = 0; i < 100; ++i)
     {
         ModuleHost host;
-        ASSERT_NE(host.handle, nullptr) << dlerror();
+        ASSERT_TRUE(host.loaded()) << host.loadError();
         ASSERT_NE(host.open(), nullptr);
         process(host.effect, in, 256);
     }

@@ -1,6 +1,7 @@
 #include "toolkit/CBitmap.h"
 #include "platform/Platform.h"
 #include "tests/support/Canvas.h"
+#include "tests/toolkit/MadeBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/DrawingFacilities.h"
 
@@ -17,18 +18,6 @@ using qev::test::imageOf;
 using qev::test::inkBox;
 using qev::test::pixel;
 using qev::test::sameImage;
-
-// A bitmap with pixels made by the test, as if loaded from a resource.
-class MadeBitmap : public CBitmap
-{
-public:
-    MadeBitmap(int w, int h, const std::vector<uint32_t>& pixels) : CBitmap(0)
-    {
-        handle = CreateBitmap(w, h, 1, 32, pixels.data());
-        width = w;
-        height = h;
-    }
-};
 
 // Runs the body once with the facilities loaded and once without, restoring them afterwards.
 class WithAndWithoutEntries : public ::testing::TestWithParam<bool>

@@ -2,6 +2,8 @@
 // it was (no output file, no temporary file, an existing output untouched).
 
 #include "ToolRunner.h"
+#include "plugin/VstInterface.h"
+#include "tools/render/PresetFile.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +41,13 @@ void prepare(const Scratch& scratch)
     writeBytes(scratch / "text.wav", {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
     writeBytes(scratch / "old.wav", {'o', 'l', 'd'});
     writeBytes(scratch / "notamodule.so", {'E', 'L', 'F'});
+    fs::create_directory(scratch / "outdir");
     // A chunk preset that names the probe module, which keeps no chunks.
-    ASSERT_EQ(scratch.run({"--save", "chunk.fxp"}).exitCode, 0);
-    std::vector<std::uint8_t> bytes = readBytes(scratch / "chunk.fxp");
-    ASSERT_GT(bytes.size(), 20u);
-    std::memcpy(&bytes[16], "Prb1", 4);
-    writeBytes(scratch / "chunk.fxp", bytes);
+    qev::render::PresetFile chunk;
+    chunk.uniqueId = fourCC("Prb1");
+    chunk.numParams = 2;
+    chunk.chunk.assign(64, 0);
+    writeBytes(scratch / "chunk.fxp", qev::render::encodePreset(chunk));
 }
 
 TEST_P(Errors, ReportOneLineAndLeaveNoFile)
@@ -103,6 +106,24 @@ const Failure failures[] = {
     {"UnknownOption", {"--loud", "OUT"}, "unknown option --loud", 2},
     {"NoOutput", {}, "no OUTPUT", 2},
     {"TooManyFiles", {"in.wav", "in.wav", "OUT"}, "too many file names", 2},
+    {"TailNegative", {"--tail", "-1", "OUT"}, "bad value for --tail: \"-1\"", 2},
+    {"TailWord", {"--tail", "forever", "OUT"}, "expected auto or seconds", 2},
+    {"JobsZero", {"--jobs", "0", "in.wav", "-o", "outdir"}, "bad number for --jobs", 2},
+    // Batches: whatever concerns the whole batch is checked before any file is written.
+    {"BatchWithoutInputs", {"-o", "outdir"}, "give at least one", 2},
+    {"BatchFolderEmpty", {"in.wav", "--output-dir", ""}, "--output-dir needs a folder", 2},
+    {"BatchFolderMissing", {"in.wav", "-o", "nowhere"}, "no output folder nowhere", 1},
+    {"BatchFolderIsAFile", {"in.wav", "-o", "in.wav"}, "output folder in.wav is not a folder", 1},
+    {"BatchSameNameTwice",
+     {"in.wav", "./in.wav", "-o", "outdir"},
+     "in.wav and ./in.wav would both be written to outdir/in.wav",
+     2},
+    {"BatchOverItsInput", {"in.wav", "-o", "."}, "./in.wav would replace the input in.wav", 2},
+    {"BatchWithBench", {"--bench", "1", "in.wav", "-o", "outdir"}, "--bench renders without", 2},
+    {"BatchWithAnUnknownProgram",
+     {"--program", "Fast Sweep", "in.wav", "-o", "outdir"},
+     "unknown program",
+     1},
     // Modules.
     {"ModuleMissing", {"--plugin", "gone.so", "OUT"}, "plug-in module not found: gone.so", 1},
     {"ModuleNotALibrary", {"--plugin", "./notamodule.so", "OUT"}, "cannot load plug-in module", 1},

@@ -13,10 +13,13 @@
 //   mode 3: left = the time info's sample rate, right = the host's version answer
 //   mode 4: left = 1 when the host calls itself "QEV" / "qev-render", right = the sum of the
 //           magnitudes of the answers to requests a host may ignore (should be 0)
+//   mode 5: input * 1, and from the second block on raises the signal numbered by "gain", as a
+//           crashing plug-in or a signal arriving mid-render would
 
 #include "plugin/VstInterface.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <initializer_list>
 
@@ -31,6 +34,7 @@ float params[2] = {0.0f, 1.0f};
 float programValues[2][2] = {{0.0f, 1.0f}, {0.0f, 0.5f}};
 char programNames[2][24] = {"first", "second"};
 int currentProgram = 0;
+long blocksProcessed = 0;
 
 VstIntPtr ask(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr)
 {
@@ -78,6 +82,14 @@ float probe(int mode, int channel)
 void VSTCALLBACK processReplacing(AEffect*, float** inputs, float** outputs, VstInt32 frames)
 {
     const int mode = static_cast<int>(params[0]);
+    if (mode == 5)
+    {
+        for (int channel = 0; channel < 2; ++channel)
+            std::memcpy(outputs[channel], inputs[channel], sizeof(float) * std::size_t(frames));
+        if (++blocksProcessed >= 2)
+            std::raise(static_cast<int>(params[1]));
+        return;
+    }
     for (int channel = 0; channel < 2; ++channel)
     {
         const float report = mode == 0 ? 0.0f : probe(mode, channel);

@@ -107,8 +107,10 @@ TEST(RenderDemo, RendersWithoutAnInputFile)
     Scratch scratch;
     const RunResult run = scratch.run({"demo.wav"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(lineCount(run.err), 1) << run.err; // the summary
-    EXPECT_NE(run.err.find("352800 frames"), std::string::npos) << run.err;
+    EXPECT_EQ(lineCount(run.err), 3) << run.err; // the summary and the levels
+    EXPECT_EQ(run.err.rfind("rendered 352800 frames, 8.00 s of audio, ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\n  input:  peak "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\n  output: peak "), std::string::npos) << run.err;
     const Audio demo = readAudio(scratch / "demo.wav");
     EXPECT_EQ(demo.rate, 44100);
     EXPECT_EQ(demo.format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);

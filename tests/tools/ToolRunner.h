@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -86,8 +88,9 @@ public:
         return names;
     }
 
-    // Starts the tool with `args` in this folder; finish() waits for it.
-    pid_t start(const std::vector<std::string>& args) const
+    // Starts the tool with `args` in this folder; finish() waits for it. Its standard error goes
+    // to `errorsTo` when given.
+    pid_t start(const std::vector<std::string>& args, const std::string& errorsTo = "") const
     {
         std::vector<std::string> all{QEV_RENDER_PATH};
         all.insert(all.end(), args.begin(), args.end());
@@ -100,7 +103,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, outPath().c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath().c_str(),
+        posix_spawn_file_actions_addopen(&actions, 2,
+                                         errorsTo.empty() ? errPath().c_str() : errorsTo.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
         pid_t pid = -1;
@@ -124,6 +128,32 @@ public:
     }
 
     RunResult run(const std::vector<std::string>& args) const { return finish(start(args)); }
+
+    // Runs the tool with its standard error on a terminal; answers what it wrote there.
+    std::string runOnATerminal(const std::vector<std::string>& args) const
+    {
+        const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+        if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0)
+        {
+            ADD_FAILURE() << "no pseudo-terminal";
+            return "";
+        }
+        fcntl(terminal, F_SETFL, O_NONBLOCK);
+        const pid_t pid = start(args, ptsname(terminal));
+        std::string text;
+        for (bool exited = pid <= 0; !exited;)
+        {
+            exited = waitpid(pid, nullptr, WNOHANG) == pid;
+            pollfd ready = {terminal, POLLIN, 0};
+            poll(&ready, 1, exited ? 0 : 20);
+            char buffer[4096];
+            for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
+                text.append(buffer, static_cast<std::size_t>(got));
+        }
+        close(terminal);
+        fs::remove(outPath());
+        return text;
+    }
 
     fs::path dir;
 

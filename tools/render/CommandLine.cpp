@@ -14,6 +14,7 @@ namespace
 constexpr int kMaxBlock = 65536;
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 384000;
+constexpr double kMaxTailSeconds = 3600.0;
 
 class Arguments
 {
@@ -54,6 +55,17 @@ int whole(const std::string& option, const std::string& text, int low, int high)
                          "\" (expected a whole number " + std::to_string(low) + " to " +
                          std::to_string(high) + ")");
     return value;
+}
+
+TailSetting tailSetting(const std::string& option, const std::string& text)
+{
+    if (text == "auto")
+        return {TailSetting::Mode::Auto, 0.0};
+    double seconds = 0.0;
+    if (!parseDouble(text, seconds) || seconds < 0.0 || seconds > kMaxTailSeconds)
+        throw UsageError("bad value for " + option + ": \"" + text +
+                         "\" (expected auto or seconds, 0 to 3600)");
+    return {seconds > 0.0 ? TailSetting::Mode::Fixed : TailSetting::Mode::None, seconds};
 }
 
 } // namespace
@@ -102,30 +114,49 @@ Options parseCommandLine(const std::vector<std::string>& args)
             options.quiet = true;
         else if (arg == "--bench")
             options.benchSeconds = number(arg, in.valueOf(arg), 0.001, 3600.0);
+        else if (arg == "--tail")
+            options.tail = tailSetting(arg, in.valueOf(arg));
+        else if (arg == "-o" || arg == "--output-dir")
+        {
+            options.outputDir = in.valueOf(arg);
+            if (options.outputDir.empty())
+                throw UsageError(arg + " needs a folder");
+        }
+        else if (arg == "--jobs" || arg == "-j")
+            options.jobs = whole(arg, in.valueOf(arg), 1, kMaxJobs);
         else
             throw UsageError("unknown option " + arg + " (--help lists them)");
     }
     if (options.help)
         return options;
 
-    if (positional.size() > 2)
-        throw UsageError("too many file names: give [INPUT] OUTPUT");
-    if (positional.size() == 2)
+    if (!options.outputDir.empty())
     {
-        options.input = positional[0];
+        if (positional.empty())
+            throw UsageError("-o DIR renders INPUT files into DIR; give at least one");
+        options.inputs = positional;
+    }
+    else if (positional.size() > 2)
+    {
+        throw UsageError("too many file names: give [INPUT] OUTPUT, or INPUT... -o DIR");
+    }
+    else if (positional.size() == 2)
+    {
+        options.inputs = {positional[0]};
         options.output = positional[1];
     }
     else if (positional.size() == 1)
     {
         options.output = positional[0];
     }
-    if (!options.input.empty() && options.sampleRate)
+    if (!options.inputs.empty() && options.sampleRate)
         throw UsageError("--sample-rate is for the demo only; a file renders at its own rate");
     const bool somethingElse =
         options.info || options.listPrograms || !options.save.empty() || options.benchSeconds;
-    if (options.output.empty() && !somethingElse)
+    const bool rendering = !options.output.empty() || !options.outputDir.empty();
+    if (!rendering && !somethingElse)
         throw UsageError("no OUTPUT file given (qev-render --help shows the usage)");
-    if (options.benchSeconds && !options.output.empty())
+    if (options.benchSeconds && rendering)
         throw UsageError("--bench renders without files; give no INPUT or OUTPUT with it");
     return options;
 }
@@ -133,9 +164,17 @@ Options parseCommandLine(const std::vector<std::string>& args)
 const char* usageText()
 {
     return "usage: qev-render [options] [INPUT] OUTPUT\n"
+           "       qev-render [options] INPUT... -o DIR\n"
            "Renders INPUT (any file libsndfile reads, mono or stereo) through a VST 2.4 effect\n"
-           "into OUTPUT; without INPUT renders the built-in demo.\n"
+           "into OUTPUT; without INPUT renders the built-in demo. With -o, renders each INPUT\n"
+           "into DIR under its own name, several at once.\n"
            "\n"
+           "  -o, --output-dir DIR the folder for the outputs of a batch (it must exist)\n"
+           "  -j, --jobs N         files rendered at once in a batch (default: one per\n"
+           "                       processor)\n"
+           "  --tail SECONDS|auto  render SECONDS of silence after the input, or with auto\n"
+           "                       until the output stays below -90 dBFS for 100 ms (at most\n"
+           "                       30 s); default: the output is as long as the input\n"
            "  --plugin PATH        the effect module (default: QEV-Phaser.so beside qev-render)\n"
            "  --program N|NAME     select a program by number or by name\n"
            "  --param NAME=VALUE   set a parameter by name or by index; repeatable, applied\n"
@@ -150,7 +189,11 @@ const char* usageText()
            "  --info               print the plug-in's names, flags, parameters and programs\n"
            "  --list-programs      print the programs\n"
            "  --bench SECONDS      time SECONDS of noise through TYPE 0, 1 and 2, no files\n"
-           "  --quiet              no progress bar and no summary\n";
+           "  --quiet              no progress bar, summary or level report; errors and\n"
+           "                       clipping warnings still show\n"
+           "\n"
+           "After each file qev-render reports the peak and RMS level of its input and output\n"
+           "in dBFS and, for integer formats, how many samples were clipped at full scale.\n";
 }
 
 } // namespace qev::render

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/render/Tail.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,8 +11,13 @@ namespace qev::render
 
 struct Options
 {
-    std::string input;  // empty: the built-in demo
-    std::string output; // empty: nothing is rendered (only --info, --list-programs, --save)
+    // One input and `output`, or one or more inputs and `outputDir`. No input and an output:
+    // the built-in demo. No output at all: nothing is rendered (--info, --list-programs, ...).
+    std::vector<std::string> inputs;
+    std::string output;
+    std::string outputDir;
+    std::optional<int> jobs; // workers of a batch; default: the processors this process may use
+    TailSetting tail;
     std::string plugin; // empty: the module beside the executable
     std::optional<std::string> program;
     std::vector<std::string> params; // NAME=VALUE or INDEX=VALUE, in order
@@ -26,6 +33,9 @@ struct Options
     std::optional<double> benchSeconds;
     bool help = false;
 };
+
+// The most workers a batch runs at once.
+constexpr int kMaxJobs = 64;
 
 // Parses argv; a mistake throws UsageError with a message naming the option.
 Options parseCommandLine(const std::vector<std::string>& args);

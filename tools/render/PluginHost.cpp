@@ -2,9 +2,6 @@
 
 #include "tools/render/Error.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cstring>
 
 namespace qev::render
@@ -21,53 +18,19 @@ constexpr std::size_t kTextBuffer = 256;
 // version request passes a null record) reach it through here.
 thread_local PluginHost* hostBeingCreated = nullptr;
 
-using Entry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
-
 } // namespace
 
-std::string PluginHost::defaultModulePath()
+PluginHost::PluginHost(std::shared_ptr<const PluginModule> loaded)
+    : module(std::move(loaded)), path(module->path())
 {
-    std::vector<char> buffer(4096);
-    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        throw Error("cannot find the running executable; use --plugin PATH");
-    std::string exe(buffer.data(), static_cast<std::size_t>(length));
-    const std::size_t slash = exe.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : exe.substr(0, slash);
-    return folder + "/QEV-Phaser.so";
-}
-
-PluginHost::PluginHost(const std::string& modulePath) : path(modulePath)
-{
-    if (access(path.c_str(), F_OK) != 0)
-        throw Error("plug-in module not found: " + path);
-    module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module)
-    {
-        const char* why = dlerror();
-        throw Error("cannot load plug-in module " + path + ": " + (why ? why : "unknown"));
-    }
-    void* symbol = dlsym(module, "VSTPluginMain");
-    if (!symbol)
-        symbol = dlsym(module, "main");
-    if (!symbol)
-    {
-        release();
-        throw Error(path + " is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main");
-    }
     hostBeingCreated = this;
-    Entry entry = reinterpret_cast<Entry>(symbol);
-    effect = entry(&PluginHost::hostCallback);
+    effect = module->createEffect(&PluginHost::hostCallback);
     hostBeingCreated = nullptr;
     if (!effect)
-    {
-        release();
         throw Error(path + " created no plug-in: its entry returned null");
-    }
     if (effect->magic != kEffectMagic)
     {
         effect = nullptr; // not a record we may call into
-        release();
         throw Error(path + " is not a VST 2.4 plug-in: its record has the wrong magic number");
     }
     effect->user = this;
@@ -103,9 +66,6 @@ void PluginHost::release()
         dispatch(effClose);
         effect = nullptr;
     }
-    if (module)
-        dlclose(module);
-    module = nullptr;
 }
 
 VstIntPtr VSTCALLBACK PluginHost::hostCallback(AEffect* effect, VstInt32 opcode, VstInt32,

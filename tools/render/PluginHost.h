@@ -7,8 +7,10 @@
 // everything it does not offer.
 
 #include "plugin/VstInterface.h"
+#include "tools/render/PluginModule.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,16 +20,13 @@ namespace qev::render
 class PluginHost
 {
 public:
-    // Loads the module and creates one instance. Anything that is not a two-in, two-out
-    // VST 2.4 effect throws Error, with everything already loaded released again.
-    explicit PluginHost(const std::string& modulePath);
-    ~PluginHost(); // stops processing, closes the instance and unloads the module
+    // Creates one instance from the module. Anything that is not a two-in, two-out VST 2.4
+    // effect throws Error, with the instance closed again. One thread at a time per instance;
+    // instances of one module may run on different threads.
+    explicit PluginHost(std::shared_ptr<const PluginModule> module);
+    ~PluginHost(); // stops processing and closes the instance; the module goes with its last user
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
-
-    // The QEV-Phaser.so built beside the running executable, found through /proc/self/exe
-    // so that the working directory does not matter.
-    static std::string defaultModulePath();
 
     const AEffect& record() const { return *effect; }
     bool programsAreChunks() const { return (effect->flags & effFlagsProgramChunks) != 0; }
@@ -73,8 +72,8 @@ private:
     std::string text(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0);
     void release();
 
+    std::shared_ptr<const PluginModule> module;
     std::string path;
-    void* module = nullptr;
     AEffect* effect = nullptr;
     bool running = false;
     double sampleRate = 44100.0;

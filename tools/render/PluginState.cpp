@@ -229,6 +229,27 @@ void savePreset(PluginHost& host, const std::string& path)
     file.commit();
 }
 
+void applySettings(PluginHost& host, const Settings& settings)
+{
+    const bool bank = settings.preset && settings.preset->kind == PresetFile::Kind::Bank;
+    if (bank)
+        applyPreset(host, *settings.preset, settings.presetPath);
+    if (settings.program)
+        selectProgram(host, *settings.program);
+    if (settings.preset && !bank)
+        applyPreset(host, *settings.preset, settings.presetPath);
+    for (const std::string& assignment : settings.params)
+        applyParam(host, assignment);
+}
+
+void prepare(PluginHost& host, int sampleRate, const HostSetup& setup)
+{
+    host.setSampleRate(sampleRate);
+    host.setBlockSize(setup.blockSize);
+    host.setTempo(setup.tempo);
+    applySettings(host, setup.settings);
+}
+
 void printInfo(PluginHost& host, std::ostream& out)
 {
     const AEffect& record = host.record();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qev::render
@@ -11,53 +12,88 @@ namespace
 {
 
 constexpr int kBarWidth = 30;
+constexpr int kLineWidth = kBarWidth + 40;
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
 } // namespace
 
-Progress::Progress(double sampleRate, long long totalFrames, bool quiet)
-    : sampleRate(sampleRate), totalFrames(totalFrames), quiet(quiet),
-      showBar(!quiet && isatty(STDERR_FILENO)), started(std::chrono::steady_clock::now()),
-      lastDrawn(started)
+Progress::Progress(long long totalFrames, int totalFiles, bool quiet)
+    : totalFrames(totalFrames), totalFiles(totalFiles), isQuiet(quiet),
+      showBar(!quiet && isatty(STDERR_FILENO)), drawingThread(std::this_thread::get_id()),
+      started(std::chrono::steady_clock::now()), lastDrawn(started - kRedrawInterval)
 {
 }
 
-double Progress::seconds() const
+Progress::~Progress()
+{
+    std::lock_guard<std::mutex> lock(output);
+    clearBar();
+}
+
+double Progress::elapsedSeconds() const
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 }
 
-void Progress::update(long long framesDone)
+void Progress::advance(long long frames)
 {
-    if (!showBar || totalFrames <= 0)
+    framesDone.fetch_add(frames, std::memory_order_relaxed);
+    if (std::this_thread::get_id() == drawingThread)
+        drawIfDue();
+}
+
+void Progress::fileFinished()
+{
+    filesDone.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Progress::drawIfDue()
+{
+    if (!showBar)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastDrawn < kRedrawInterval)
         return;
     lastDrawn = now;
-    const double fraction = static_cast<double>(framesDone) / static_cast<double>(totalFrames);
+    std::lock_guard<std::mutex> lock(output);
+    draw();
+}
+
+void Progress::print(const std::string& lines)
+{
+    if (lines.empty())
+        return;
+    std::lock_guard<std::mutex> lock(output);
+    clearBar();
+    std::fputs(lines.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+void Progress::draw()
+{
+    const double fraction = totalFrames > 0 ? std::min(1.0, static_cast<double>(framesDone.load()) /
+                                                                static_cast<double>(totalFrames))
+                                            : 0.0;
     const int filled = static_cast<int>(fraction * kBarWidth);
     char bar[kBarWidth + 1];
     for (int i = 0; i < kBarWidth; ++i)
         bar[i] = i < filled ? '#' : '.';
     bar[kBarWidth] = '\0';
-    const double audio = static_cast<double>(framesDone) / sampleRate;
-    const double elapsed = seconds();
-    std::fprintf(stderr, "\r[%s] %3d%%  %.1f s  %.0fx real time ", bar,
-                 static_cast<int>(fraction * 100.0), audio, elapsed > 0 ? audio / elapsed : 0.0);
+    char files[48] = "";
+    if (totalFiles > 1)
+        std::snprintf(files, sizeof files, "  %d of %d files", filesDone.load(), totalFiles);
+    std::fprintf(stderr, "\r[%s] %3d%%%s  %.1f s ", bar, static_cast<int>(fraction * 100.0), files,
+                 elapsedSeconds());
     std::fflush(stderr);
+    barShown = true;
 }
 
-void Progress::finish(long long framesDone)
+void Progress::clearBar()
 {
-    if (quiet)
+    if (!barShown)
         return;
-    if (showBar)
-        std::fprintf(stderr, "\r%*s\r", kBarWidth + 40, "");
-    const double audio = static_cast<double>(framesDone) / sampleRate;
-    const double elapsed = seconds();
-    std::fprintf(stderr, "rendered %lld frames, %.2f s of audio, %.0fx real time\n", framesDone,
-                 audio, elapsed > 0 ? audio / elapsed : 0.0);
+    std::fprintf(stderr, "\r%*s\r", kLineWidth, "");
+    barShown = false;
 }
 
 } // namespace qev::render

@@ -1,7 +1,7 @@
 #include "tools/render/Renderer.h"
 
 #include "tools/render/Error.h"
-#include "tools/render/Interrupt.h"
+#include "tools/render/Signals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,8 +12,8 @@
 namespace qev::render
 {
 
-long long render(PluginHost& host, Source& source, int blockSize, AudioWriter& sink,
-                 Progress& progress)
+RenderResult render(PluginHost& host, Source& source, int blockSize, const TailSetting& tail,
+                    AudioWriter& sink, Progress& progress)
 {
     const auto size = static_cast<std::size_t>(blockSize);
     std::vector<float> inLeft(size), inRight(size), outLeft(size), outRight(size);
@@ -21,28 +21,47 @@ long long render(PluginHost& host, Source& source, int blockSize, AudioWriter& s
     float* const inputs[2] = {inLeft.data(), inRight.data()};
     float* const outputs[2] = {outLeft.data(), outRight.data()};
 
-    long long done = 0;
+    RenderResult result;
+    TailEnd tailEnd(tail, source.sampleRate());
+    bool pastInput = false;
     host.start();
     for (;;)
     {
         if (interrupted())
             throw Error("interrupted; no output file was written");
-        const int frames = source.read(inLeft.data(), inRight.data(), blockSize);
-        if (frames <= 0)
-            break;
+        int frames = pastInput ? 0 : source.read(inLeft.data(), inRight.data(), blockSize);
+        if (frames > 0)
+        {
+            result.input.add(inLeft.data(), frames);
+            result.input.add(inRight.data(), frames);
+            result.inputFrames += frames;
+        }
+        else
+        {
+            pastInput = true;
+            frames = tailEnd.nextBlock(blockSize);
+            if (frames <= 0)
+                break;
+            // Every block: a plug-in may have written into its inputs.
+            std::fill(inLeft.begin(), inLeft.end(), 0.0f);
+            std::fill(inRight.begin(), inRight.end(), 0.0f);
+        }
         host.process(inputs, outputs, frames);
-        for (int n = 0; n < frames; ++n)
+        const int kept = tailEnd.keep(outLeft.data(), outRight.data(), frames, pastInput);
+        for (int n = 0; n < kept; ++n)
         {
             interleaved[static_cast<std::size_t>(2 * n)] = outLeft[static_cast<std::size_t>(n)];
             interleaved[static_cast<std::size_t>(2 * n + 1)] =
                 outRight[static_cast<std::size_t>(n)];
         }
-        sink.write(interleaved.data(), frames);
-        done += frames;
-        progress.update(done);
+        sink.write(interleaved.data(), kept);
+        result.output.add(outLeft.data(), kept);
+        result.output.add(outRight.data(), kept);
+        result.frames += kept;
+        progress.advance(kept);
     }
     host.stop();
-    return done;
+    return result;
 }
 
 namespace
@@ -68,6 +87,8 @@ double timeRun(PluginHost& host, const std::vector<float>& left, const std::vect
     const auto start = std::chrono::steady_clock::now();
     for (long long done = 0; done < frames;)
     {
+        if (interrupted())
+            throw Error("interrupted");
         const long long offset = done % period;
         const int count = static_cast<int>(std::min<long long>(
             {static_cast<long long>(blockSize), frames - done, period - offset}));

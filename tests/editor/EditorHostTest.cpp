@@ -68,7 +68,7 @@ TEST_F(EditorHostTest, OpenTwiceCloseWithoutOpenAndIdleWithoutAWindowAreSafe)
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->right, TestEditor::kWidth);
 
-    ASSERT_EQ(open(*instance, hostWindow()), 1);
+    openAndPaint(*instance, hostWindow());
     ASSERT_EQ(open(*instance, hostWindow()), 1); // without a close: the first window goes first
     EXPECT_EQ(liveViews(), 3);
     syncBoth();
@@ -81,6 +81,20 @@ TEST_F(EditorHostTest, OpenTwiceCloseWithoutOpenAndIdleWithoutAWindowAreSafe)
     instance->call(effEditClose);
     syncBoth();
     EXPECT_TRUE(host_->childrenOf(top_).empty());
+}
+
+// With nothing changed, the host's idle asks nothing of the X server.
+TEST_F(EditorHostTest, AnIdleEditorSendsNoRequest)
+{
+    openAndPaint(*instance, hostWindow());
+    const unsigned long requests = qev::platform::windowSystemRequests();
+    for (int i = 0; i < 20; ++i)
+        instance->call(effEditIdle);
+    EXPECT_EQ(qev::platform::windowSystemRequests(), requests);
+    instance->editor->getFrame()->getView(0)->setDirty(true);
+    instance->call(effEditIdle);
+    EXPECT_GT(qev::platform::windowSystemRequests(), requests);
+    EXPECT_EQ(journal(), Journal{"red.draw"});
 }
 
 TEST_F(EditorHostTest, TwoEditorsOpenAtOnceEachTakeTheirOwnClicks)

@@ -213,18 +213,7 @@ TEST_P(ClosedFromInsideALoop, TheFrameWaitsForTheLoopToReturn)
 {
     const bool wholePlugin = GetParam();
     CFrame* frame = openWindowless();
-    host.onRequest = [&](const probes::Request& r)
-    {
-        if (r.opcode != audioMasterIdle)
-            return;
-        if (wholePlugin)
-        {
-            instance->call(effClose);
-            instance->closedByHost();
-        }
-        else
-            instance->call(effEditClose);
-    };
+    host.onRequest = closeOnIdle(*instance, wholePlugin);
     {
         CFrame::EventScope click(frame);
         frame->mouse(nullptr, CPoint(10, 150), toolkit::kLButton);

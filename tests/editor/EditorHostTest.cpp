@@ -188,18 +188,7 @@ TEST_P(ClosedDuringADrag, TheDragEndsAndTheWindowGoesAfterIt)
 {
     const bool wholePlugin = GetParam();
     openAndPaint(*instance, hostWindow());
-    host.onRequest = [&](const probes::Request& r)
-    {
-        if (r.opcode != audioMasterIdle)
-            return;
-        if (wholePlugin)
-        {
-            instance->call(effClose);
-            instance->closedByHost();
-        }
-        else
-            instance->call(effEditClose);
-    };
+    host.onRequest = closeOnIdle(*instance, wholePlugin);
     const POINT at = screenPoint(frameWindow(*instance), 100, 150);
     host_->moveTo(at.x, at.y);
     host_->press(1);

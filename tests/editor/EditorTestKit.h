@@ -8,6 +8,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,23 @@ struct Instance
     TestPlugin* plugin;
     TestEditor* editor;
 };
+
+// A host that closes the editor, or the whole plug-in, when it is given its idle.
+inline std::function<void(const probes::Request&)> closeOnIdle(Instance& instance, bool wholePlugin)
+{
+    return [&instance, wholePlugin](const probes::Request& r)
+    {
+        if (r.opcode != audioMasterIdle)
+            return;
+        if (wholePlugin)
+        {
+            instance.call(effClose);
+            instance.closedByHost();
+        }
+        else
+            instance.call(effEditClose);
+    };
+}
 
 inline int requestsOf(const FakeHost& host, VstInt32 opcode)
 {

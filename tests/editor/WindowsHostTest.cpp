@@ -5,6 +5,7 @@
 #include "tests/editor/EditorTestKit.h"
 
 #include "platform/Platform.h"
+#include "tests/toolkit/DataObjectStub.h"
 #include "toolkit/CDragContainer.h"
 
 #include <gtest/gtest.h>
@@ -191,7 +192,7 @@ TEST_F(WindowsHostTest, OleIsGivenBackOnlyAfterItWasTaken)
 }
 
 // A data object that offers a list of dropped files.
-class FileList final : public IDataObject
+class FileList final : public toolkit::testkit::DataObjectStub
 {
 public:
     explicit FileList(const std::vector<std::string>& files)
@@ -207,15 +208,8 @@ public:
                     names.size());
         GlobalUnlock(list);
     }
-    ~FileList() { GlobalFree(list); }
+    ~FileList() override { GlobalFree(list); }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
     {
         if (format->cfFormat != CF_HDROP)
@@ -223,22 +217,9 @@ public:
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = list;
         medium->pUnkForRelease = this; // the list stays ours
+        AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
     HGLOBAL list = nullptr;
@@ -250,6 +231,7 @@ TEST(DragContainerOnWindows, AFileListCountsItsFiles)
     auto* drag = new toolkit::CDragContainer(&files);
     EXPECT_EQ(drag->getCount(), 3);
     drag->forget();
+    EXPECT_EQ(files.references, 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // on a frame without a window. Runs on Linux and, cross-built, under Wine.
 #include "toolkit/CDropTarget.h"
 
+#include "tests/toolkit/DataObjectStub.h"
 #include "toolkit/CDragContainer.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
@@ -16,20 +17,13 @@ namespace toolkit
 namespace
 {
 
-// A data object offering at most one format; it counts its references and lends its own
-// reference to the media it hands out, so that a medium not released shows as a reference left.
-class TestData final : public IDataObject
+// Offers at most one format, and lends its own reference to the media it hands out, so that a
+// medium not released shows as a reference left.
+class TestData final : public testkit::DataObjectStub
 {
 public:
     explicit TestData(CLIPFORMAT offered) : offered(offered) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override
-    {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override
     {
         asked.push_back(format->cfFormat);
@@ -42,23 +36,8 @@ public:
         AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
     CLIPFORMAT offered;
-    long references = 0;
     std::vector<CLIPFORMAT> asked;
 };
 

@@ -107,7 +107,8 @@ inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, 
     frequency3 = frequency3 < 1.0f ? frequency3 : 1.0f;
 
     // A stage that did not run in the previous frame starts from rest, as a new stage does:
-    // resuming from the state it froze in would replay the audio it last heard.
+    // resuming from the state it froze in would replay the audio it last heard. Per stage this
+    // is "ran before" against "runs now", a mask that zeroes the stage's state where it rises.
     const bool runStage2 = type > 0.0f;
     const bool runStage3 = type >= 2.0f; // whole part above 1, without converting to int
     if (runStage2 && !stage2Ran)

@@ -34,8 +34,8 @@ public:
     static constexpr float kDefaultTempo = 120.0f;
     static constexpr float kMinTempo = 1.0f;
     static constexpr float kMaxTempo = 1000.0f;
-    // Beats per minute times the sync table's hertz-per-entry scale: entry * tempo / 14400 is
-    // the note value's rate, and at 120 BPM the same float as entry / 120.
+    // The sync table holds each note value's rate at 120 BPM times 120, so the rate at a tempo
+    // is entry * tempo / (120 * 120); at 120 BPM that is the same float as entry / 120.
     static constexpr float kSyncScale = 14400.0f;
     // The sample rates the tables are valid for. Below 44100^(2/3), about 1248.6 Hz, the
     // frequency table's lowest entry lies above the half sample rate, so no knob position maps

@@ -16,7 +16,7 @@
 // yet exceeds the bound.
 //
 // Usage: engine_survey [seconds per run, default 2] [random settings, default 20]
-//                      [sample rate, default all]
+//                      [sample rates, default all] [seconds per run before, default as after]
 #include "engine/FactorySettings.h"
 #include "engine/StereoPhaser.h"
 #include "tests/engine/ReferencePhaser.h"
@@ -241,7 +241,8 @@ void note(Worst& w, const Figure& before, const Figure& after, const std::string
     }
 }
 
-void surveyRate(float fs, const std::vector<Setting>& list, float seconds, Totals& totals)
+void surveyRate(float fs, const std::vector<Setting>& list, float seconds, float secondsBefore,
+                Totals& totals)
 {
     std::map<std::string, Worst> regions;
     for (const Setting& s : list)
@@ -277,7 +278,8 @@ void surveyRate(float fs, const std::vector<Setting>& list, float seconds, Total
                 auto b = beforeByRate[sine].find(asked);
                 if (b == beforeByRate[sine].end())
                     b = beforeByRate[sine]
-                            .emplace(asked, runBefore(run, fs, q.sync, q.tempo, sine, seconds))
+                            .emplace(asked,
+                                     runBefore(run, fs, q.sync, q.tempo, sine, secondsBefore))
                             .first;
                 auto a = afterByRate[sine].find(rate);
                 if (a == afterByRate[sine].end())
@@ -311,13 +313,24 @@ int main(int argc, char** argv)
 {
     const float seconds = argc > 1 ? std::strtof(argv[1], nullptr) : 2.0f;
     const int randomCount = argc > 2 ? std::atoi(argv[2]) : 20;
-    const float only = argc > 3 ? std::strtof(argv[3], nullptr) : 0.0f;
-    const float rates[] = {22050, 44100, 48000, 88200, 96000, 176400, 192000};
+    std::vector<float> rates = {22050, 44100, 48000, 88200, 96000, 176400, 192000};
+    if (argc > 3)
+    {
+        rates.clear();
+        for (char* next = argv[3]; *next;) // a comma-separated list
+        {
+            char* end = nullptr;
+            rates.push_back(std::strtof(next, &end));
+            if (end == next)
+                return std::fprintf(stderr, "engine_survey: not a sample rate: %s\n", next), 2;
+            next = end + (*end == ',');
+        }
+    }
+    const float secondsBefore = argc > 4 ? std::strtof(argv[4], nullptr) : seconds;
     const std::vector<Setting> list = settings(randomCount);
     Totals totals;
     for (float fs : rates)
-        if (only == 0.0f || only == fs)
-            surveyRate(fs, list, seconds, totals);
+        surveyRate(fs, list, seconds, secondsBefore, totals);
     std::printf("\nworst before: %.3g at %s\nworst after:  %.3f at %s\n", totals.all.before,
                 totals.all.beforeCase.c_str(), totals.all.after, totals.all.afterCase.c_str());
     std::printf("restarts: before %d, after %d of %d runs\n", totals.all.beforeRestarts,

@@ -28,6 +28,23 @@ template <typename Function> Function procAddress(HMODULE library, LPCSTR name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
+// ---- The editor's share of the message loop ---------------------------------------------------
+// On Windows the host's message loop dispatches our windows' messages and the system's pop-up
+// menus run a loop of their own: both calls below do nothing there.
+
+// Dispatches every pending message of our windows: what the host's message loop does on Windows.
+// The editor calls it from its idle. Each window gets at most one WM_PAINT per call. With nothing
+// pending it costs one non-blocking read of the X connection and sends no request; with no window
+// open it does not touch X at all. Safe to call re-entrantly and with no window.
+void pumpMessages();
+
+// Called by TrackPopupMenu about every 50 ms while a menu owned by `window` (or by a child of it)
+// is open, so that the editor can give the host its idle as a knob drag does. The hook goes with
+// the window; null removes it. Answers false for a handle that is not one of our windows (always
+// on Windows, which has no such hook).
+using PopupIdleHook = void (*)(void* context);
+bool setPopupIdleHook(HWND window, PopupIdleHook hook, void* context);
+
 #if !defined(_WIN32)
 
 // Read access to a bitmap's pixels, row after row without padding, 0x00RRGGBB each. Monochrome
@@ -58,18 +75,6 @@ using CursorReader = BOOL (*)(LPPOINT point);
 void setInputReaders(KeyStateReader keys, CursorReader cursor);
 
 // ---- The window system (X11) -----------------------------------------------------------------
-
-// Dispatches every pending message of our windows: what the host's message loop does on Windows.
-// The editor calls it from its idle. Each window gets at most one WM_PAINT per call. With nothing
-// pending it costs one non-blocking read of the X connection and sends no request; with no window
-// open it does not touch X at all. Safe to call re-entrantly and with no window.
-void pumpMessages();
-
-// Called by TrackPopupMenu about every 50 ms while a menu owned by `window` (or by a child of it)
-// is open, so that the editor can give the host its idle as a knob drag does. The hook goes with
-// the window; null removes it. Answers false for a handle that is not one of our windows.
-using PopupIdleHook = void (*)(void* context);
-bool setPopupIdleHook(HWND window, PopupIdleHook hook, void* context);
 
 // Test seams. Whether the module's X connection is open (it is while any window of ours exists).
 bool windowSystemConnected();

@@ -1,6 +1,5 @@
 #include "plugin/QevVst.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -62,7 +61,7 @@ void QevVst::resume()
 
 void QevVst::setSampleRate(float rate)
 {
-    if (!(rate > 0.0f && std::isfinite(rate)))
+    if (!qev::StereoPhaser::acceptsSampleRate(rate))
         return;
     AudioEffectX::setSampleRate(rate);
     engine->rebuild(rate);

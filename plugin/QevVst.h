@@ -25,7 +25,8 @@ public:
     ~QevVst() override;
 
     void resume() override;
-    // Rates that are zero, negative or not finite are ignored: the previous rate stays.
+    // Rates the engine's tables are not valid for (below 1250 Hz, above 1e9 Hz, NaN) are
+    // ignored: the previous rate stays, in the base as in the engine.
     void setSampleRate(float sampleRate) override;
     // Reads every input of a frame before writing its outputs, so in-place buffers work.
     // Null buffers or a frame count below 1 process nothing.

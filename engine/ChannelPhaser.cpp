@@ -7,10 +7,11 @@ namespace qev
 
 ChannelPhaser::ChannelPhaser(float sampleRate)
     : frequency(0.0f), frequency2(0.0f), frequency3(0.0f), highFrequency(0.0f), lowFrequency(0.0f),
-      stage1(new PhaserStage), stage2(new PhaserStage), stage3(new PhaserStage), output(0.0f),
-      sampleRate(sampleRate), sweep(0.0f), frequencyTable(new float[kTableSize]),
-      spreadTable2(new float[kTableSize]), spreadTable3(new float[kTableSize]),
-      lfo(new Lfo(sampleRate))
+      stage1(new PhaserStage(sampleRate)), stage2(new PhaserStage(sampleRate)),
+      stage3(new PhaserStage(sampleRate)), output(0.0f), sampleRate(sampleRate), sweep(0.0f),
+      frequencyTable(new float[kTableSize]), spreadTable2(new float[kTableSize]),
+      spreadTable3(new float[kTableSize]), lfo(new Lfo(sampleRate)),
+      followRateTable(new float[kTableSize])
 {
     buildTables();
 }
@@ -29,6 +30,8 @@ void ChannelPhaser::buildTables()
         const float t = tablemath::log(position * fs + 1e-8f) / logFs;
         spreadTable2[i] = (1.0f / a) * tablemath::exp((t + 0.2f) * c);
         spreadTable3[i] = (1.0f / a) * tablemath::exp((t + 0.4f) * c);
+        // frequencyTable[i]^0.8 = a^(0.8 (position - 1))
+        followRateTable[i] = fs * tablemath::exp(0.8f * (position - 1.0f) * c);
     }
 }
 

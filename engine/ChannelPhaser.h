@@ -23,10 +23,14 @@ public:
 
     // One frame. lfoRate in hertz; lowPosition and highPosition are the sweep ends as knob
     // positions 0..1 (held within 0..1); feedback is the amount k, 0..1; type counts the
-    // stages beyond the first (fractions: > 0 runs two stages, >= 2 runs three). Stages not
-    // run keep their state. Returns the summed wet signal.
+    // stages beyond the first (fractions: > 0 runs two stages, >= 2 runs three). A stage
+    // that starts running again starts from rest. Returns the summed wet signal.
     inline float step(float input, float lfoRate, float lowPosition, float highPosition,
                       float feedback, float type);
+
+    // The fastest LFO rate, in hertz, that a sweep between the two knob positions (held
+    // within 0..1, either order) follows without parametric growth; always above 0.
+    inline float maxLfoRate(float lowPosition, float highPosition) const;
 
     // The oscillator whose phase the stereo offset writes.
     Lfo& oscillator() { return *lfo; }
@@ -41,6 +45,10 @@ public:
     std::unique_ptr<float[]> spreadTable2;   // first stage's frequency * 1024 -> second's
     std::unique_ptr<float[]> spreadTable3;   // first stage's frequency * 1024 -> third's
     std::unique_ptr<Lfo> lfo;
+    // sampleRate * frequencyTable[i]^0.8: the scale of maxLfoRate at a sweep top of i / 1024.
+    std::unique_ptr<float[]> followRateTable;
+    bool stage2Ran = false, stage3Ran = false; // whether the stage ran in the previous frame
+    bool restarted = false; // whether a stage that ran in the current frame was restarted
 
 private:
     void buildTables();
@@ -50,6 +58,32 @@ private:
 inline float ChannelPhaser::positionLookup(const float* table, float position)
 {
     return interpolate(table, clampOrLow(position, 0.0f, 1.0f) * kTableScale);
+}
+
+// The LFO rate limit. The direct-form recursion, modulated faster than its poles can follow,
+// gains energy from the modulation (parametric growth), and with feedback the loop can ring up
+// as well; either way the output leaves the bound. Where that sets in scales with the sweep's
+// top H (normalised) as about H^0.8 cycles per sample, and with the share L/H of its bottom:
+// - one stage with feedback 1, swept by a sine: bursts from 0.066 H^0.8 for wide sweeps
+//   (L/H up to 0.01, H 0.01..0.03) and from 0.08..0.1 H^0.8 at L/H 0.06..0.1;
+// - the section recursion alone: decays by less than 0.5 dB per LFO cycle from 0.04 H^0.8 for
+//   wide sweeps with H 3e-5..1e-4, and from 0.03 H^0.8 where the whole sweep lies below 1.2e-5;
+// - whole channels: "Wet Mid Freq" at 48 kHz bursts from 28 Hz (0.082 H^0.8), and LOFREQ 0.2,
+//   HIFREQ 0.4 with feedback 1 at 22.05 kHz rings to 8.8 times the dry level at 0.106 H^0.8.
+// The limit min(0.03 + 0.6 L/H, 0.065) H^0.8 stays below all of these, and still lets every
+// factory program run at 18 Hz and more at 44.1 and 48 kHz: the narrowest, "Wet Mid Freq",
+// gets 22.2 Hz at 48 kHz. tools/engine_survey checks it over the whole range.
+inline float ChannelPhaser::maxLfoRate(float lowPosition, float highPosition) const
+{
+    const float low = positionLookup(frequencyTable.get(), lowPosition);
+    const float high = positionLookup(frequencyTable.get(), highPosition);
+    const float bottom = low < high ? low : high;
+    const float top = low < high ? high : low;
+    const float share = bottom / top; // the table's entries are all above 0
+    const float cycles = 0.03f + 0.6f * share;
+    const float scale =
+        positionLookup(followRateTable.get(), low < high ? highPosition : lowPosition);
+    return (cycles < 0.065f ? cycles : 0.065f) * scale;
 }
 
 inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, float highPosition,
@@ -63,24 +97,41 @@ inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, 
     highFrequency = positionLookup(frequencyTable.get(), highPosition);
     frequency = lowFrequency + (highFrequency - lowFrequency) * sweep;
 
-    // frequency <= 1.00000024, so the spread lookups read at most entries 1024 and 1025.
-    const float spreadPosition = frequency * kTableScale;
+    // Held to the table's first 1025 entries whatever the rate: at every accepted rate the
+    // spread tables exceed 1.0 from entry 1024 on, so positions above it (a frequency a
+    // rounding error above 1.0) give 1.0 either way, and the clamp changes no result.
+    const float spreadPosition = clampOrLow(frequency * kTableScale, 0.0f, kTableScale);
     frequency2 = interpolate(spreadTable2.get(), spreadPosition);
     frequency2 = frequency2 < 1.0f ? frequency2 : 1.0f;
     frequency3 = interpolate(spreadTable3.get(), spreadPosition);
     frequency3 = frequency3 < 1.0f ? frequency3 : 1.0f;
 
+    // A stage that did not run in the previous frame starts from rest, as a new stage does:
+    // resuming from the state it froze in would replay the audio it last heard. Per stage this
+    // is "ran before" against "runs now", a mask that zeroes the stage's state where it rises.
+    const bool runStage2 = type > 0.0f;
+    const bool runStage3 = type >= 2.0f; // whole part above 1, without converting to int
+    if (runStage2 && !stage2Ran)
+        stage2->startFromRest();
+    if (runStage3 && !stage3Ran)
+        stage3->startFromRest();
+    stage2Ran = runStage2;
+    stage3Ran = runStage3;
+
     float x = input * 0.5f;
     output = stage1->step(x, frequency, feedback);
-    if (type > 0.0f)
+    restarted = stage1->restarted;
+    if (runStage2)
     {
         x = x * 0.5f;
         output += stage2->step(x, frequency2, feedback);
+        restarted = restarted || stage2->restarted;
     }
-    if (type >= 2.0f) // whole part above 1, without converting an unbounded float to int
+    if (runStage3)
     {
         x = x * 0.5f;
         output += stage3->step(x, frequency3, feedback);
+        restarted = restarted || stage3->restarted;
     }
     return output;
 }

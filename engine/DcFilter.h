@@ -20,6 +20,16 @@ public:
         sample = y;
     }
 
+    // Forgets the signal so far, as a new filter: the next sample passes unchanged. A wet
+    // signal that drops by a large amount at once (a stage restarted from rest) would
+    // otherwise pass the drop as a spike of the same size.
+    void reset()
+    {
+        lastInput = 0.0f;
+        lastOutput = 0.0f;
+        output = 0.0f;
+    }
+
     float lastInput = 0.0f;  // previous input plus the offset
     float lastOutput = 0.0f; // previous output
     float output = 0.0f;     // copy of the last output

@@ -98,6 +98,7 @@ bool blit(DC& dst, int x, int y, int cx, int cy, DC* src, int x1, int y1, DWORD 
     Span span{x, y, x1, y1, cx, cy};
     if (!span.clip(drawableArea(dst), usesSource ? src->bitmap : nullptr))
         return true;
+    touch(dst, span.dx, span.dy, span.dx + span.w, span.dy + span.h);
     const uint32_t pattern =
         dst.brush->style == BS_NULL ? 0u : pixelFor(*dst.bitmap, dst.brush->color);
     if (!usesSource)
@@ -136,6 +137,8 @@ void forEachMapped(DC& dst, int xd, int yd, int wd, int hd, const Bitmap& source
                    int ws, int hs, Put put)
 {
     const RECT area = drawableArea(dst);
+    touch(dst, std::max<int>(xd, area.left), std::max<int>(yd, area.top),
+          std::min<int>(xd + wd, area.right), std::min<int>(yd + hd, area.bottom));
     for (int j = 0; j < hd; ++j)
     {
         const int y = yd + j;

@@ -9,7 +9,20 @@ namespace qev::platform
 namespace
 {
 
-DC* newDC(bool memory)
+RECT intersect(const RECT& a, const RECT& b)
+{
+    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
+}
+
+} // namespace
+
+DC* createDC(bool memory)
 {
     auto* dc = new DC;
     dc->memory = memory;
@@ -25,25 +38,28 @@ DC* newDC(bool memory)
     return dc;
 }
 
-RECT intersect(const RECT& a, const RECT& b)
-{
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (r.right < r.left)
-        r.right = r.left;
-    if (r.bottom < r.top)
-        r.bottom = r.top;
-    return r;
-}
-
-} // namespace
-
 RECT drawableArea(const DC& dc)
 {
     if (!dc.bitmap)
         return RECT{0, 0, 0, 0};
-    RECT surface{0, 0, dc.bitmap->width, dc.bitmap->height};
-    return dc.clipped ? intersect(surface, dc.clip) : surface;
+    RECT area{0, 0, dc.bitmap->width, dc.bitmap->height};
+    if (dc.paintClipped)
+        area = intersect(area, dc.paintClip);
+    return dc.clipped ? intersect(area, dc.clip) : area;
+}
+
+void touch(DC& dc, int left, int top, int right, int bottom)
+{
+    if (right <= left || bottom <= top)
+        return;
+    RECT& t = dc.touched;
+    if (t.right <= t.left || t.bottom <= t.top)
+    {
+        t = RECT{left, top, right, bottom};
+        return;
+    }
+    t = RECT{std::min<LONG>(t.left, left), std::min<LONG>(t.top, top),
+             std::max<LONG>(t.right, right), std::max<LONG>(t.bottom, bottom)};
 }
 
 HBITMAP selectedBitmap(HDC hdc)
@@ -60,7 +76,7 @@ HDC CreateCompatibleDC(HDC hdc)
 {
     if (hdc && !findDC(hdc))
         return nullptr;
-    return handleOf<HDC>(newDC(true));
+    return handleOf<HDC>(createDC(true));
 }
 
 BOOL DeleteDC(HDC hdc)
@@ -70,20 +86,6 @@ BOOL DeleteDC(HDC hdc)
         return FALSE;
     destroyObject(dc);
     return TRUE;
-}
-
-HDC GetDC(HWND)
-{
-    return handleOf<HDC>(newDC(false));
-}
-
-int ReleaseDC(HWND, HDC hdc)
-{
-    DC* dc = findDC(hdc);
-    if (!dc || dc->memory)
-        return 0;
-    destroyObject(dc);
-    return 1;
 }
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height)

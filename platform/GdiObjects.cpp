@@ -30,6 +30,7 @@ struct StockObjects
     Font systemFont;
     Font guiFont;
     Bitmap monoBitmap{1, 1, 1};
+    Brush systemBrushes[kSystemColourCount];
 
     StockObjects()
     {
@@ -53,6 +54,11 @@ struct StockObjects
         adopt(systemFont);
         adopt(guiFont);
         adopt(monoBitmap);
+        for (int i = 0; i < kSystemColourCount; ++i)
+        {
+            systemBrushes[i].color = GetSysColor(i);
+            adopt(systemBrushes[i]);
+        }
     }
 
     static void describeFont(LOGFONTA& lf, LONG height, LONG weight)
@@ -197,6 +203,11 @@ Font* stockFont(int index)
 Bitmap* stockBitmap()
 {
     return &stock().monoBitmap;
+}
+Brush* systemColourBrush(int index)
+{
+    return index >= 0 && index < kSystemColourCount && index != 25 ? &stock().systemBrushes[index]
+                                                                   : nullptr;
 }
 
 uint32_t pixelFor(const Bitmap& surface, COLORREF c)

@@ -99,7 +99,19 @@ struct DC : GdiObject
     POINT position{0, 0};
     bool clipped = false;
     RECT clip{};
+    // A DC of one of our windows: the window it sends its drawing to, the bounding box of what
+    // drawing changed since it was made, and the paint rectangle BeginPaint limits it to (beneath
+    // whatever clip the program selects).
+    HWND window = nullptr;
+    RECT touched{};
+    bool paintClipped = false;
+    RECT paintClip{};
 };
+
+// A new DC with the defaults of a fresh one; a memory DC starts on the stock 1 x 1 bitmap.
+DC* createDC(bool memory);
+// Widens the DC's touched box by the rectangle (already cut down to what the DC may draw).
+void touch(DC& dc, int left, int top, int right, int bottom);
 
 // Registry.
 void registerObject(GdiObject* object);
@@ -133,6 +145,9 @@ Pen* stockPen(int index);
 Brush* stockBrush(int index);
 Font* stockFont(int index);
 Bitmap* stockBitmap(); // the 1 x 1 monochrome bitmap of a new memory DC
+// GetSysColor's indices run from 0 to 30 (25 is unused).
+constexpr int kSystemColourCount = 31;
+Brush* systemColourBrush(int index); // null for an unknown index
 
 // The region a DC may draw into: its surface, cut down by its clip. Empty when there is no surface.
 RECT drawableArea(const DC& dc);

@@ -1,7 +1,6 @@
-// Mouse buttons, modifier keys and the cursor position, read from the X server when there is one.
-#include "platform/Platform.h"
-
-#include <X11/Xlib.h>
+// Mouse buttons, modifier keys and the cursor position, read from the X server through the
+// windows' connection.
+#include "platform/WindowSystem.h"
 
 namespace qev::platform
 {
@@ -10,13 +9,6 @@ namespace
 
 KeyStateReader keyReader = nullptr;
 CursorReader cursorReader = nullptr;
-
-// Opened once, on first use; stays null where no display can be opened (tests, CI).
-Display* display()
-{
-    static Display* d = XOpenDisplay(nullptr);
-    return d;
-}
 
 struct PointerState
 {
@@ -29,7 +21,7 @@ struct PointerState
 PointerState queryPointer()
 {
     PointerState state;
-    Display* d = display();
+    Display* d = connection();
     if (!d)
         return state;
     Window root = 0;
@@ -38,6 +30,8 @@ PointerState queryPointer()
     int wy = 0;
     state.valid = XQueryPointer(d, DefaultRootWindow(d), &root, &child, &state.x, &state.y, &wx,
                                 &wy, &state.mask) != 0;
+    if (state.valid)
+        windowSystem().lastPointer = POINT{state.x, state.y};
     return state;
 }
 
@@ -101,16 +95,4 @@ BOOL GetCursorPos(LPPOINT point)
     if (!point)
         return FALSE;
     return cursorReader ? cursorReader(point) : realCursor(point);
-}
-
-int GetSystemMetrics(int)
-{
-    return 0;
-}
-
-BOOL GetWindowRect(HWND, LPRECT rect)
-{
-    if (rect)
-        *rect = RECT{0, 0, 0, 0};
-    return FALSE;
 }

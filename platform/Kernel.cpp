@@ -81,3 +81,18 @@ void Sleep(DWORD milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+namespace
+{
+thread_local DWORD lastError = 0;
+} // namespace
+
+DWORD GetLastError(void)
+{
+    return lastError;
+}
+
+void SetLastError(DWORD error)
+{
+    lastError = error;
+}

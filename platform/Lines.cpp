@@ -69,6 +69,11 @@ void drawLine(DC& dc, int x0, int y0, int x1, int y1)
     if (!dc.bitmap || dc.pen->style == PS_NULL)
         return;
     PenPlotter plotter(dc);
+    const int reach = dc.pen->width / 2 + 1;
+    touch(dc, std::max<int>(std::min(x0, x1) - reach, plotter.area.left),
+          std::max<int>(std::min(y0, y1) - reach, plotter.area.top),
+          std::min<int>(std::max(x0, x1) + reach, plotter.area.right),
+          std::min<int>(std::max(y0, y1) + reach, plotter.area.bottom));
     const int dx = std::abs(x1 - x0);
     const int dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1;
@@ -151,6 +156,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH handle)
     const int top = std::max<int>(rect->top, area.top);
     const int bottom = std::min<int>(rect->bottom, area.bottom);
     const uint32_t colour = pixelFor(*dc->bitmap, brush->color);
+    touch(*dc, left, top, right, bottom);
     for (int y = top; y < bottom; ++y)
     {
         uint32_t* row = dc->bitmap->row(y);
@@ -183,6 +189,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom)
     const uint32_t brush = pixelFor(*dc->bitmap, dc->brush->color);
     const uint32_t pen = pixelFor(*dc->bitmap, dc->pen->color);
     const RECT area = drawableArea(*dc);
+    touch(*dc, std::max<int>(left, area.left), std::max<int>(top, area.top),
+          std::min<int>(right, area.right), std::min<int>(bottom, area.bottom));
     for (int y = std::max<int>(top, area.top); y < std::min<int>(bottom, area.bottom); ++y)
     {
         uint32_t* row = dc->bitmap->row(y);
@@ -209,6 +217,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
         return CLR_INVALID;
     const uint32_t p = pixelFor(*dc->bitmap, color);
     dc->bitmap->row(y)[x] = p;
+    touch(*dc, x, y, x + 1, y + 1);
     return colorOf(p);
 }
 

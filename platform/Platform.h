@@ -28,6 +28,23 @@ template <typename Function> Function procAddress(HMODULE library, LPCSTR name)
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
+// ---- The editor's share of the message loop ---------------------------------------------------
+// On Windows the host's message loop dispatches our windows' messages and the system's pop-up
+// menus run a loop of their own: both calls below do nothing there.
+
+// Dispatches every pending message of our windows: what the host's message loop does on Windows.
+// The editor calls it from its idle. Each window gets at most one WM_PAINT per call. With nothing
+// pending it costs one non-blocking read of the X connection and sends no request; with no window
+// open it does not touch X at all. Safe to call re-entrantly and with no window.
+void pumpMessages();
+
+// Called by TrackPopupMenu about every 50 ms while a menu owned by `window` (or by a child of it)
+// is open, so that the editor can give the host its idle as a knob drag does. The hook goes with
+// the window; null removes it. Answers false for a handle that is not one of our windows (always
+// on Windows, which has no such hook).
+using PopupIdleHook = void (*)(void* context);
+bool setPopupIdleHook(HWND window, PopupIdleHook hook, void* context);
+
 #if !defined(_WIN32)
 
 // Read access to a bitmap's pixels, row after row without padding, 0x00RRGGBB each. Monochrome
@@ -56,6 +73,17 @@ GdiCounts gdiCounts();
 using KeyStateReader = SHORT (*)(int key);
 using CursorReader = BOOL (*)(LPPOINT point);
 void setInputReaders(KeyStateReader keys, CursorReader cursor);
+
+// ---- The window system (X11) -----------------------------------------------------------------
+
+// Test seams. Whether the module's X connection is open (it is while any window of ours exists).
+bool windowSystemConnected();
+// Requests sent on the module's X connection so far (0 while closed): a call that sends none
+// cannot have waited for the server.
+unsigned long windowSystemRequests();
+// Waits until the server has handled everything sent on the module's connection (XSync), so that
+// another client sees its effects.
+void syncWindowSystem();
 
 #endif
 

@@ -25,8 +25,10 @@ RECT intersect(const RECT& a, const RECT& b)
                 std::min(a.bottom, b.bottom)};
 }
 
-void fillArea(Bitmap& surface, const RECT& r, uint32_t colour)
+void fillArea(DC& dc, const RECT& r, uint32_t colour)
 {
+    Bitmap& surface = *dc.bitmap;
+    touch(dc, r.left, r.top, r.right, r.bottom);
     for (int y = r.top; y < r.bottom; ++y)
         std::fill(surface.row(y) + r.left, surface.row(y) + std::max(r.left, r.right), colour);
 }
@@ -43,7 +45,7 @@ void drawRun(DC& dc, FontFace& face, int x, int top, const char* text, int count
     Bitmap& surface = *dc.bitmap;
     const int width = face.measure(text, count);
     if (dc.bkMode == OPAQUE)
-        fillArea(surface, intersect(clip, RECT{x, top, x + width, top + face.height()}),
+        fillArea(dc, intersect(clip, RECT{x, top, x + width, top + face.height()}),
                  pixelFor(surface, dc.bkColor));
     const uint32_t colour = pixelFor(surface, dc.textColor);
     const unsigned cr = (colour >> 16) & 0xFF;
@@ -56,6 +58,8 @@ void drawRun(DC& dc, FontFace& face, int x, int top, const char* text, int count
         const Glyph& g = face.glyph(static_cast<unsigned char>(text[i]));
         const int gx = pen + g.left;
         const int gy = baseline - g.top;
+        const RECT ink = intersect(clip, RECT{gx, gy, gx + g.width, gy + g.height});
+        touch(dc, ink.left, ink.top, ink.right, ink.bottom);
         for (int row = std::max(0, clip.top - gy); row < g.height && gy + row < clip.bottom; ++row)
         {
             uint32_t* out = surface.row(gy + row);
@@ -85,8 +89,7 @@ void drawRun(DC& dc, FontFace& face, int x, int top, const char* text, int count
     if (dc.font->log.lfUnderline)
     {
         const int y = baseline + face.underlineOffset();
-        fillArea(surface, intersect(clip, RECT{x, y, x + width, y + face.underlineThickness()}),
-                 colour);
+        fillArea(dc, intersect(clip, RECT{x, y, x + width, y + face.underlineThickness()}), colour);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "plugin/ParameterText.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -75,7 +74,7 @@ void QevVst::resume()
 
 void QevVst::setSampleRate(float rate)
 {
-    if (!(rate > 0.0f && std::isfinite(rate)))
+    if (!qev::StereoPhaser::acceptsSampleRate(rate))
         return;
     std::lock_guard<qev::SpinLock> lock(bankLock);
     try

@@ -38,9 +38,9 @@ public:
 
     void suspend() override;
     void resume() override;
-    // Rates that are zero, negative or not finite are ignored: the previous rate stays, as it
-    // does when there is no memory for the new engine. The engine for the new rate takes over
-    // at the start of the next processed block.
+    // Rates the engine's tables are not valid for (below 1250 Hz, above 1e9 Hz, NaN) are
+    // ignored: the previous rate stays, as it does when there is no memory for the new engine.
+    // The engine for the new rate takes over at the start of the next processed block.
     void setSampleRate(float sampleRate) override;
     // Reads every input of a frame before writing its outputs, so in-place buffers work.
     // Null buffers or a frame count below 1 process nothing.

@@ -33,10 +33,7 @@ CControl::CControl(const CRect& size, CControlListener* listener, int32_t tag, C
 
 bool CControl::isDirty() const
 {
-    // Written as "differs" so that a NaN on either side counts as equal.
-    const float current = getValue();
-    const bool differs = current < oldValue || current > oldValue;
-    return differs || bDirty;
+    return valuesDiffer(getValue(), oldValue) || bDirty;
 }
 
 void CControl::setDirty(bool dirty)
@@ -164,13 +161,23 @@ void CControl::bounceValue()
         setValue(vmin);
 }
 
+bool CControl::listenerTakesClick(CDrawContext* context, int32_t buttons)
+{
+    constexpr int32_t modifiers = kShift | kControl | kAlt | kExtraModifier;
+    return listener && (buttons & modifiers) &&
+           listener->controlModifierClicked(context, this, buttons) != 0;
+}
+
 bool CControl::checkDefaultValue(CDrawContext* context, int32_t buttons)
 {
     if (buttons != (kLButton | kControl))
         return false;
     beginEdit();
+    // Compared with the value before, not with what is drawn: a control that skips redraws too
+    // small to see must still send every change.
+    const float before = getValue();
     setValue(getDefaultValue());
-    if (isDirty() && listener)
+    if (listener && valuesDiffer(before, getValue()))
         listener->valueChanged(context, this);
     endEdit();
     return true;

@@ -57,13 +57,19 @@ public:
     // Clamps the value into [min, max]; a NaN becomes max.
     virtual void bounceValue();
     // Control+left click (and no other combination) restores the default value, telling the
-    // listener when that changed what is shown. True when it acted.
+    // listener when that changed the value. True when it acted.
     virtual bool checkDefaultValue(CDrawContext* context, int32_t buttons);
 
     CControlListener* getListener() const { return listener; }
     CPoint getBackOffset() const { return backOffset; }
 
 protected:
+    // Offers a click with modifier keys to the listener (buttons not given count as such); true
+    // when the listener took it over and the control must do nothing more with it.
+    bool listenerTakesClick(CDrawContext* context, int32_t buttons);
+    // Whether two values differ as the control compares them: a NaN on either side never does.
+    static bool valuesDiffer(float a, float b) { return a < b || a > b; }
+
     CControlListener* listener;
     int32_t tag;
     float oldValue = 1.0f;

@@ -1,5 +1,6 @@
 #include "toolkit/CFrame.h"
 
+#include "toolkit/CDropTarget.h"
 #include "toolkit/CFrameEditor.h"
 #include "toolkit/COffscreenContext.h"
 #include "toolkit/DrawingFacilities.h"
@@ -17,26 +18,53 @@ constexpr unsigned char kShiftModifierBit = 1;
 
 } // namespace
 
+namespace
+{
+
+// Frames whose destruction waits for an EventScope to end, linked through pNextPending.
+CFrame*& pendingFrames()
+{
+    static CFrame* first = nullptr;
+    return first;
+}
+
+int& runningEventScopes()
+{
+    static int count = 0;
+    return count;
+}
+
+} // namespace
+
 CFrame::CFrame(const CRect& size, void* systemWindow, CFrameEditor* editor)
     : CViewContainer(size, nullptr, nullptr), pEditor(editor), pSystemWindow(systemWindow)
 {
     pParentFrame = this;
+    // Success includes "already initialised on this thread" (S_FALSE), which must be paired too;
+    // a failure (another threading model on this thread) must not be.
+    bOleInitialised = SUCCEEDED(OleInitialize(nullptr));
+    oleThread = std::this_thread::get_id();
     loadDrawingFacilities();
     hInstMsimg32dll = drawingFacilities().library;
-    // The child window inside the host's window comes with the window system; without a host
-    // window there is none to make.
+    if (pSystemWindow)
+        openWindow();
 }
 
 CFrame::~CFrame()
 {
     if (pModalView)
         removeView(pModalView, false);
+    setCursor(0);
     setDropActive(false);
+    if (bOleInitialised && oleThread == std::this_thread::get_id())
+        OleUninitialize();
+    bOleInitialised = false;
     // Each frame gives back its own load: with several frames alive, the library stays loaded
     // for the others. The process-wide entries stay as they are.
     if (hInstMsimg32dll)
         FreeLibrary(hInstMsimg32dll);
     hInstMsimg32dll = nullptr;
+    closeWindow();
     // Done here rather than by the container's destructor: removing views reaches back into
     // the frame (focus, modal view), which must still be a whole frame then.
     removeAll(true);
@@ -44,6 +72,67 @@ CFrame::~CFrame()
     if (pWindowlessSurface)
         pWindowlessSurface->forget();
     pWindowlessSurface = nullptr;
+}
+
+// ---- Deferred destruction --------------------------------------------------------------------
+
+CFrame::EventScope::EventScope(CFrame* frame) : frame(frame)
+{
+    if (!frame)
+        return;
+    ++frame->eventDepth;
+    ++runningEventScopes();
+}
+
+CFrame::EventScope::~EventScope()
+{
+    if (!frame)
+        return;
+    --runningEventScopes();
+    if (--frame->eventDepth > 0 || !frame->bDestroyPending)
+        return;
+    for (CFrame** link = &pendingFrames(); *link; link = &(*link)->pNextPending)
+        if (*link == frame)
+        {
+            *link = frame->pNextPending;
+            break;
+        }
+    frame->CViewContainer::forget();
+}
+
+bool CFrame::eventInProgress()
+{
+    return runningEventScopes() > 0;
+}
+
+void CFrame::editorGone(CFrameEditor* editor)
+{
+    for (CFrame* frame = pendingFrames(); frame; frame = frame->pNextPending)
+        if (frame->pEditor == editor)
+            frame->pEditor = nullptr;
+}
+
+void CFrame::forget()
+{
+    if (eventDepth > 0 && getReferenceCount() == 1)
+    {
+        closeForDeferredDestruction();
+        return;
+    }
+    CViewContainer::forget();
+}
+
+void CFrame::closeForDeferredDestruction()
+{
+    if (bDestroyPending)
+        return;
+    bDestroyPending = true;
+    pNextPending = pendingFrames();
+    pendingFrames() = this;
+    bOpenFlag = false;
+    // The pop-up's choice would go to a listener that may be gone by now.
+    if (pHwnd)
+        EndMenu();
 }
 
 bool CFrame::isTypeOf(const char* className) const
@@ -362,9 +451,27 @@ bool CFrame::setDropActive(bool active)
 {
     if (!active && !bDropActive)
         return true;
-    // Registering the window as a drop target comes with the window itself; a frame without
-    // one accepts no drops.
-    return false;
+    if (!pHwnd)
+        return false;
+    if (dropTarget)
+    {
+        dropTarget->forgetFrame();
+        RevokeDragDrop(pHwnd);
+        dropTarget = nullptr;
+    }
+    if (active)
+    {
+        dropTarget = new CDropTarget(this);
+        dropTarget->AddRef();
+        const bool registered = RegisterDragDrop(pHwnd, dropTarget) == S_OK;
+        // From here the registration holds the target; a refused one (OLE not initialised) is
+        // held by nobody and goes.
+        dropTarget->Release();
+        if (!registered)
+            dropTarget = nullptr;
+    }
+    bDropActive = active;
+    return true;
 }
 
 } // namespace toolkit

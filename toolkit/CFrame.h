@@ -4,26 +4,67 @@
 #include "toolkit/CViewContainer.h"
 
 #include <cstdint>
+#include <thread>
 
 namespace toolkit
 {
 
+class CDropTarget;
 class CFrameEditor;
 
 // The root of the view tree. It holds the focus view and the modal view, redraws dirty views
 // when the editor idles, and passes the controls' requests (gestures, idle work, ticks, knob
 // mode) on to its editor. The frame is its own parent frame.
 //
+// With a host window the frame makes its own child window inside it, at (0, 0) with the frame's
+// size, of a window class the module registers with its first frame and unregisters with its
+// last. The window's messages reach the frame through the toolkit's window procedure: clicks,
+// wheel turns, paint requests, its destruction, and the measuring and drawing of the focused
+// option menu's pop-up items. The window is registered as a drop target while drops are active.
+//
 // A frame made without a host window has no window: it paints into a surface of its own size
 // instead, which every context from createDrawContext draws on, so the same drawing paths run
 // with or without a window system.
+//
+// Everything here runs on the thread that owns the window, which must also be the thread that
+// made the frame.
 class CFrame : public CViewContainer
 {
 public:
-    // The editor is not owned and may be null; so may the host window.
+    // The editor is not owned and may be null; so may the host window. Initialises OLE for the
+    // calling thread; with a host window, makes the child window and activates drops. A window
+    // that cannot be made leaves a frame that behaves as a windowless one.
     CFrame(const CRect& size, void* systemWindow, CFrameEditor* editor);
-    // Removes the modal view without forgetting it, then removes and forgets every child.
+    // Removes the modal view without forgetting it, restores the default cursor, revokes the drop
+    // target, gives OLE back, destroys the window (unless the host already destroyed it with its
+    // own), then removes and forgets every child.
     ~CFrame() override;
+
+    // Marks a call from the window system that may run a modal loop of the frame's or of one of
+    // its views (a click: the knob drag, the pop-up menu; a wheel turn; a drag and drop). While
+    // such a call is running, the forget that drops the frame's last reference only closes the
+    // frame: it stops redrawing, its open flag goes false (which ends a knob drag) and an open
+    // pop-up menu is dismissed. The frame is destroyed when the outermost call has returned, so a
+    // host that closes the editor, or the plug-in, from inside the loop destroys nothing the loop
+    // still uses.
+    class EventScope
+    {
+    public:
+        explicit EventScope(CFrame* frame);
+        ~EventScope();
+        EventScope(const EventScope&) = delete;
+        EventScope& operator=(const EventScope&) = delete;
+
+    private:
+        CFrame* frame;
+    };
+    // Whether a call marked by an EventScope is running on any frame of the module.
+    static bool eventInProgress();
+    // The editor is going away: frames whose destruction waits for a loop to return let go of it.
+    static void editorGone(CFrameEditor* editor);
+
+    // Destroys the frame at the last reference, unless an EventScope defers it (see there).
+    void forget() override;
 
     // Clears the first-draw state, then draws the whole tree.
     void draw(CDrawContext* context) override;
@@ -66,6 +107,20 @@ public:
 
     // The frame never moves itself: false.
     bool setPosition(int32_t x, int32_t y);
+    // The position of the outer window (the first window up from the frame's that has a caption
+    // or no parent, or whose parent differs in size from the frame's window by more than 60
+    // pixels) in its parent's client coordinates. False when not open or without a window.
+    bool getPosition(int32_t& x, int32_t& y) const;
+    // Resizes to width x height: through the host when it can ("sizeWindow"), else by resizing
+    // the chain of windows up to the first that belongs to the host. False when not open, without
+    // a window, or when the size is unchanged.
+    bool setSize(int32_t width, int32_t height);
+    // The host window's rectangle in the client coordinates of its grandparent (the screen when
+    // it has none). False when not open or without a window.
+    bool getSize(CRect& size) const;
+    bool getSize(CRect* size) const;
+    // Calls setSize with the rectangle's width and height.
+    void setViewSize(const CRect& rect) override;
 
     // Fails while another view is modal. A view made modal is added as a child; it is removed
     // again, without being forgotten, when the modal view changes or the frame goes.
@@ -76,12 +131,18 @@ public:
     // window). Always true.
     bool getCurrentLocation(CPoint& where) const;
 
+    // Shows a system cursor over the frame's window: 1 wait, 2 west-east, 3 north-south, 4
+    // four-way, 5 north-east/south-west, 6 north-west/south-east sizing, 8 not allowed, 9 hand; 0,
+    // 7 and any other type the cursor that was in use when this was first called. Always true.
+    bool setCursor(int32_t type);
+
     // Views that want the focus are marked dirty when they gain or lose it; the old one is
     // told it lost it. Views outside this frame are refused.
     void setFocusView(CView* view);
     CView* getFocusView() const { return pFocusView; }
 
-    // Without a window there is nothing to register: turning drops on fails.
+    // Registers (true) or revokes (false) the window's drop target. Without a window there is
+    // nothing to register: false, unless drops are off already.
     bool setDropActive(bool active);
     bool isDropActive() const { return bDropActive; }
 
@@ -112,6 +173,16 @@ protected:
     // Whether `view` is `ancestor` or lies inside it.
     static bool isWithin(const CView* view, const CView* ancestor);
 
+    // The toolkit's window procedure: the frame is found in the window's user data.
+    static LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void openWindow();
+    void closeWindow();
+    // The first window up from the frame's that the host or the user sees as the editor's.
+    HWND outerWindow() const;
+    // Resizes the windows from the frame's upward; false when it stopped below a window that
+    // belongs to the host.
+    bool resizeWindowChain(int32_t width, int32_t height);
+
     CFrameEditor* pEditor;
     void* pSystemWindow;
     CView* pModalView = nullptr;
@@ -122,8 +193,24 @@ protected:
     bool bUpdatesDisabled = false;
     HWND pHwnd = nullptr;
     HMODULE hInstMsimg32dll = nullptr;
+    CDropTarget* dropTarget = nullptr; // held by its registration, not by the frame
+    HCURSOR defaultCursor = nullptr;
+
+private:
+    void closeForDeferredDestruction();
+
     // Stands in for the window's pixels while the frame has no window.
     COffscreenContext* pWindowlessSurface = nullptr;
+    bool bCursorSaved = false;
+    // OLE is given back only after it was taken, and only on the thread that took it.
+    bool bOleInitialised = false;
+    std::thread::id oleThread;
+    // This frame counts as a user of the window class (it was given a host window).
+    bool bWindowClassHeld = false;
+    // EventScopes running on this frame, and whether its last reference went meanwhile.
+    int32_t eventDepth = 0;
+    bool bDestroyPending = false;
+    CFrame* pNextPending = nullptr;
 };
 
 } // namespace toolkit

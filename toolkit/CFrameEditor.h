@@ -21,6 +21,9 @@ public:
     // A user gesture on parameter `index` starts or ends; true when the host was told.
     virtual bool beginEdit(int32_t index) = 0;
     virtual bool endEdit(int32_t index) = 0;
+    // Asks the host to make its editor window width x height pixels, when it says it can; true
+    // when it did. Without a host that resizes, false.
+    virtual bool sizeWindow(int32_t /*width*/, int32_t /*height*/) { return false; }
 };
 
 } // namespace toolkit

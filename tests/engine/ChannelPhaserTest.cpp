@@ -74,7 +74,7 @@ TEST(ChannelPhaser, SwappedEndsReverseTheSweep)
 // input shows which input each stage received.
 float firstOutputOfFreshStage(float x, float b)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     return stage.step(x, b, 0.3f);
 }
 
@@ -106,6 +106,63 @@ TEST(ChannelPhaser, FractionalTypeRunsTwoStagesAndIdleStagesKeepTheirState)
         ChannelPhaser one(44100.0f);
         one.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, type);
         EXPECT_EQ(one.stage2->x1, 0.0f) << type;
+    }
+}
+
+TEST(ChannelPhaser, AStageThatStartsRunningAgainStartsFromRest)
+{
+    ChannelPhaser channel(44100.0f);
+    for (int n = 0; n < 100; ++n)
+        channel.step(0.8f, 1.0f, 0.3f, 0.6f, 0.7f, 2.0f);
+    channel.step(0.8f, 1.0f, 0.3f, 0.6f, 0.7f, 0.0f);
+    EXPECT_NE(channel.stage3->y1, 0.0f); // kept while idle
+    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.7f, 2.0f);
+    // As a fresh stage's first step: both sections at a2 * (input + offset).
+    EXPECT_EQ(channel.stage2->x1, 0.25f + 1e-9f);
+    EXPECT_EQ(channel.stage2->x1Prev, 0.0f);
+    EXPECT_EQ(channel.stage3->y1, channel.stage3->a2 * (0.125f + 1e-9f));
+    EXPECT_EQ(channel.stage3->y1Prev, 0.0f);
+    EXPECT_EQ(channel.stage3->y2, channel.stage3->y1);
+}
+
+TEST(ChannelPhaser, RateLimitFollowsTheSweepTopAndItsBottomShare)
+{
+    ChannelPhaser channel(44100.0f);
+    // A sweep to the half sample rate, its bottom share 1/44100: (0.03 + 0.6 / 44100) * 44100.
+    EXPECT_NEAR(channel.maxLfoRate(0.0f, 1.0f), 1323.6f, 0.1f);
+    // LOFREQ 0, HIFREQ 0.4: share 0.01389, top 0.001634, (0.03 + 0.6 share) top^0.8 cycles.
+    const float low = channel.maxLfoRate(0.0f, 0.4f);
+    EXPECT_NEAR(low, 44100.0 * (0.03 + 0.6 * 0.013885) * std::pow(0.0016343, 0.8), 0.05);
+    EXPECT_EQ(channel.maxLfoRate(0.4f, 0.0f), low);  // either order
+    EXPECT_GT(channel.maxLfoRate(0.05f, 0.4f), low); // narrower: faster
+    EXPECT_LT(channel.maxLfoRate(0.0f, 0.35f), low); // lower: slower
+    // "Wet Mid Freq", share 0.066: at the cap, 0.065 top^0.8 cycles; 22.2 Hz at 48 kHz.
+    const float wetMid = channel.maxLfoRate(0.181447804f, 0.435380757f);
+    EXPECT_NEAR(wetMid, 44100.0 * 0.065 * std::pow(0.0023870, 0.8), 0.05);
+    EXPECT_EQ(channel.maxLfoRate(0.3f, 0.435380757f), wetMid);
+    EXPECT_NEAR(ChannelPhaser(48000.0f).maxLfoRate(0.181447804f, 0.435380757f), 22.2f, 0.05f);
+    for (float a : {-1.0f, 0.0f, 1.0f, 2.0f, NAN, INFINITY, -INFINITY})
+        for (float b : {0.0f, 0.5f, 1.0f, NAN})
+        {
+            const float limit = channel.maxLfoRate(a, b);
+            EXPECT_TRUE(limit > 0.0f && std::isfinite(limit)) << a << " " << b;
+        }
+}
+
+TEST(ChannelPhaser, LookupsStayInsideTheTablesAtRatesTheEngineRefuses)
+{
+    // Below about 1250 Hz every frequency entry lies above 1 (at 100 Hz the lowest is 194), and
+    // at 1e16 Hz and above the tables overflow; the positions are held inside all the same.
+    for (float fs : {1.0f, 10.0f, 44.1f, 100.0f, 500.0f, 900.0f, 1e16f, 3e38f})
+    {
+        ChannelPhaser channel(fs);
+        for (float position : {0.0f, 0.5f, 1.0f})
+            for (int n = 0; n < 50; ++n)
+            {
+                const float out = channel.step(0.5f, 5.0f, position, 1.0f, 0.9f, 2.0f);
+                ASSERT_TRUE(std::isfinite(out)) << fs;
+                ASSERT_FALSE(channel.maxLfoRate(position, 1.0f) < 0.0f) << fs;
+            }
     }
 }
 

@@ -40,7 +40,7 @@ TEST(Saturate, IsOddAndZeroAtZero)
 
 TEST(PhaserStage, CosineTableSpansZeroToPi)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     EXPECT_EQ(stage.cosineTable[0], 1.0f);
     EXPECT_EQ(stage.cosineTable[1024], -1.0f);
     EXPECT_LT(std::abs(stage.cosineTable[512]), 1e-7f);
@@ -48,7 +48,7 @@ TEST(PhaserStage, CosineTableSpansZeroToPi)
 
 TEST(PhaserStage, CoefficientsAtBZeroPutThePolesOnTheUnitCircleAtDc)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     stage.step(0.0f, 0.0f, 0.0f);
     EXPECT_EQ(stage.radius, 1.0f);
     EXPECT_EQ(stage.a1, -2.0f);
@@ -57,7 +57,7 @@ TEST(PhaserStage, CoefficientsAtBZeroPutThePolesOnTheUnitCircleAtDc)
 
 TEST(PhaserStage, CoefficientsAtBHalf)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     stage.step(0.0f, 0.5f, 0.0f);
     EXPECT_EQ(stage.radius, 0.75f);
     EXPECT_EQ(stage.a1, -2.0f * 0.75f * stage.cosineTable[512]);
@@ -69,7 +69,7 @@ TEST(PhaserStage, LargeSectionTwoOutputSaturatesTheFeedback)
 {
     // Drive section 2 to exactly 400 in one step: all histories 0, a2 = 1 at b = 0, so
     // out2 = w = input + offset.
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     const float input = 400.0f - 1e-9f;
     const float out = stage.step(input, 0.0f, 0.0f);
     EXPECT_EQ(stage.y2, 400.0f);
@@ -80,7 +80,7 @@ TEST(PhaserStage, LargeSectionTwoOutputSaturatesTheFeedback)
 
 TEST(PhaserStage, SilenceSettlesAtASmallNegativeConstantWithoutDenormals)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     float out = 0.0f;
     for (int i = 0; i < 200000; ++i)
         out = stage.step(0.0f, 0.3f, 0.0f);
@@ -98,7 +98,7 @@ TEST(PhaserStage, PassesEveryFrequencyAtUnitGainWithoutFeedback)
     // Section 2 alone (k = 0) is an all-pass: a sine keeps its amplitude.
     for (float hz : {100.0f, 1000.0f, 8000.0f})
     {
-        PhaserStage stage;
+        PhaserStage stage(44100.0f);
         double inEnergy = 0.0, outEnergy = 0.0;
         for (int n = 0; n < 48000; ++n)
         {
@@ -120,8 +120,8 @@ TEST(PhaserStage, MatchesTheLiteralStageBitForBit)
     std::uniform_real_distribution<float> signal(-0.5f, 0.5f), unit(0.0f, 1.0f);
     for (int trial = 0; trial < 20; ++trial)
     {
-        PhaserStage stage;
-        reference::Stage literal;
+        PhaserStage stage(44100.0f);
+        reference::Stage literal(44100.0f, reference::Mode::Product);
         const float k = unit(rng);
         const float low = unit(rng), high = unit(rng);
         for (int n = 0; n < 5000; ++n)
@@ -135,7 +135,7 @@ TEST(PhaserStage, MatchesTheLiteralStageBitForBit)
 
 TEST(PhaserStage, FrequencyJustAboveOneReadsTheLastCosine)
 {
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     stage.step(0.0f, 1.00000024f, 0.5f);
     EXPECT_EQ(stage.a1, -2.0f * stage.radius * -1.0f);
     EXPECT_EQ(stage.radius, 1.0f - 1.00000024f * 0.5f); // the radius is not clamped
@@ -145,29 +145,64 @@ TEST(PhaserStage, RunawayRestartsTheStageFromRest)
 {
     // At b = 0 (a1 = -2, a2 = 1) a section's output is about 2 y - yPrev.
     const float limit = PhaserStage::kRunawayLimit;
-    PhaserStage calm;
+    PhaserStage calm(44100.0f);
     calm.y2 = 0.3f * limit;
     calm.y2Prev = -0.3f * limit; // out2 about 0.9 of the limit: the plain recursion runs
     calm.step(0.0f, 0.0f, 0.0f);
     EXPECT_NEAR(calm.y2, 0.9f * limit, 1.0f);
 
-    PhaserStage stage;
+    PhaserStage stage(44100.0f);
     stage.y2 = 0.45f * limit;
     stage.y2Prev = -0.45f * limit;
     stage.feedback1 = 3.0f;
     stage.feedback2 = 2.0f;
     EXPECT_EQ(stage.step(0.0f, 0.0f, 1.0f), 0.0f); // out2 about 1.35 of the limit
+    EXPECT_TRUE(stage.restarted);
     for (float v : {stage.x1, stage.x1Prev, stage.y1, stage.y1Prev, stage.x2, stage.x2Prev,
                     stage.y2, stage.y2Prev, stage.feedback1, stage.feedback2})
         EXPECT_EQ(v, 0.0f);
     EXPECT_TRUE(std::isfinite(stage.step(0.1f, 0.1f, 1.0f)));
+    EXPECT_FALSE(stage.restarted);
+}
+
+TEST(PhaserStage, AFrequencyThatStaysBelowTheFloorIsHeldThereAfterOneSecond)
+{
+    const float fs = 1000.0f; // one second is 1000 frames
+    const float below = 2e-6f, floor = PhaserStage::kFrequencyFloor;
+    PhaserStage stage(fs);
+    for (int n = 1; n < 1000; ++n)
+    {
+        stage.step(0.1f, below, 0.5f);
+        ASSERT_EQ(stage.radius, 1.0f - below * 0.5f) << n; // the plain recursion
+    }
+    stage.step(0.1f, below, 0.5f);
+    EXPECT_EQ(stage.radius, 1.0f - floor * 0.5f);
+    stage.step(0.1f, 0.5f * floor, 0.5f);
+    EXPECT_EQ(stage.radius, 1.0f - floor * 0.5f); // held while it stays below
+    stage.step(0.1f, floor, 0.5f);
+    EXPECT_EQ(stage.radius, 1.0f - floor * 0.5f);
+    stage.step(0.1f, below, 0.5f); // at the floor the count starts again
+    EXPECT_EQ(stage.radius, 1.0f - below * 0.5f);
+    for (int n = 0; n < 990; ++n)
+        stage.step(0.1f, below, 0.5f);
+    stage.startFromRest(); // and so it does from rest
+    stage.step(0.1f, below, 0.5f);
+    EXPECT_EQ(stage.radius, 1.0f - below * 0.5f);
+    EXPECT_EQ(stage.framesBelowFloor, 1.0f);
+}
+
+TEST(PhaserStage, FloorHoldCountsWholeFramesAtAnyRate)
+{
+    // A float counts frames exactly up to 2^24; the hold stops short of that.
+    EXPECT_EQ(PhaserStage(96000.0f).floorHoldFrames, 96000.0f);
+    EXPECT_EQ(PhaserStage(1e9f).floorHoldFrames, 8388608.0f);
 }
 
 TEST(PhaserStage, NonFiniteOrHugeInputNeverReachesTheState)
 {
     for (float input : {1e30f, -1e30f, 3.4e38f, INFINITY, NAN})
     {
-        PhaserStage stage;
+        PhaserStage stage(44100.0f);
         for (int n = 0; n < 10; ++n)
             stage.step(input, 0.1f, 1.0f);
         for (float v : {stage.x1, stage.y1, stage.x2, stage.y2, stage.feedback1, stage.feedback2})

@@ -3,12 +3,28 @@
 // A literal, deliberately plain computation of the phaser, written from the algorithm's
 // description independently of the engine's classes: flat arrays, std::floor, every formula
 // spelled out in the documented order. The engine must match it bit for bit wherever the
-// literal algorithm is defined and bounded. It has no guards of any kind.
+// algorithm is defined and bounded.
+//
+// Two modes. Literal is the plain algorithm: the tempo-synced rate is entry * tempo / 14400,
+// and nothing else is added. Product is the algorithm as the engine runs it: the literal one
+// plus the LFO rate limit (free rates held to it, synced rates halved by octaves), the stage
+// frequency floor after a one-second hold, and stages that start running again starting from
+// rest. Comparing the engine with Literal shows where the additions change nothing.
+//
+// Neither mode has a runaway guard. tools/engine_survey sets guardLimit to measure the
+// engine as it was before the additions (Literal, restarting a stage past 10000).
 
 #include <cmath>
+#include <initializer_list>
 
 namespace reference
 {
+
+enum class Mode
+{
+    Literal,
+    Product
+};
 
 inline float correctlyRounded(double value)
 {
@@ -19,8 +35,13 @@ struct Stage
 {
     float x1 = 0, x1p = 0, y1 = 0, y1p = 0, x2 = 0, x2p = 0, y2 = 0, y2p = 0, fb1 = 0, fb2 = 0;
     float cosTable[1025];
+    bool product;
+    float holdFrames;      // one second of frames, at most 2^23
+    float framesBelow = 0; // consecutive frames below the floor
+    float guardLimit = INFINITY;
+    long restarts = 0; // how often the guard restarted the stage
 
-    Stage()
+    Stage(float fs, Mode mode) : product(mode == Mode::Product)
     {
         for (int i = 0; i <= 1024; ++i)
         {
@@ -28,6 +49,15 @@ struct Stage
             arg = arg / 1024.0f;
             cosTable[i] = correctlyRounded(std::cos(static_cast<double>(arg)));
         }
+        holdFrames = fs * 1.0f;
+        if (holdFrames > 8388608.0f)
+            holdFrames = 8388608.0f;
+    }
+
+    void rest()
+    {
+        x1 = x1p = y1 = y1p = x2 = x2p = y2 = y2p = fb1 = fb2 = 0;
+        framesBelow = 0;
     }
 
     static float sat(float x)
@@ -46,6 +76,15 @@ struct Stage
 
     float run(float input, float b, float k)
     {
+        if (product)
+        {
+            if (b < 1.5e-5f)
+                framesBelow = framesBelow + 1.0f;
+            else
+                framesBelow = 0.0f;
+            if (framesBelow >= holdFrames)
+                b = 1.5e-5f;
+        }
         float in = input + 1e-9f;
         float r = 1.0f - b * 0.5f;
         float p = b * 1024.0f;
@@ -63,16 +102,22 @@ struct Stage
         o1 = o1 + x1p;
         o1 = o1 - a1 * y1;
         o1 = o1 - a2 * y1p;
-        y1p = y1;
-        y1 = o1;
-        x1p = x1;
-        x1 = u;
         float w = in + (fb2 * k) * 0.999f;
         float o2 = a2 * w;
         o2 = o2 + a1 * x2;
         o2 = o2 + x2p;
         o2 = o2 - a1 * y2;
         o2 = o2 - a2 * y2p;
+        if (!(std::fabs(o1) + std::fabs(o2) <= guardLimit))
+        {
+            rest();
+            ++restarts;
+            return 0.0f;
+        }
+        y1p = y1;
+        y1 = o1;
+        x1p = x1;
+        x1 = u;
         y2p = y2;
         y2 = o2;
         x2p = x2;
@@ -89,12 +134,17 @@ struct Stage
 struct Channel
 {
     float fs;
-    float freqTable[2048], spread2[2048], spread3[2048];
+    bool product;
+    float freqTable[2048], spread2[2048], spread3[2048], followRate[2048];
     float sine[257];
     float phase = 0, increment;
     Stage stages[3];
+    bool ran2 = false, ran3 = false;
 
-    explicit Channel(float sampleRate) : fs(sampleRate)
+    Channel(float sampleRate, Mode mode)
+        : fs(sampleRate),
+          product(mode == Mode::Product), stages{Stage(sampleRate, mode), Stage(sampleRate, mode),
+                                                 Stage(sampleRate, mode)}
     {
         float a = fs / 44100.0f;
         a = a * (fs / 44100.0f);
@@ -110,6 +160,9 @@ struct Channel
                 (1.0f / a) * correctlyRounded(std::exp(static_cast<double>((t + 0.2f) * c)));
             spread3[i] =
                 (1.0f / a) * correctlyRounded(std::exp(static_cast<double>((t + 0.4f) * c)));
+            float exponent = 0.8f * (pos - 1.0f);
+            exponent = exponent * c;
+            followRate[i] = fs * correctlyRounded(std::exp(static_cast<double>(exponent)));
         }
         float pi = 4.0f * correctlyRounded(std::atan(1.0));
         for (int i = 0; i <= 256; ++i)
@@ -127,6 +180,20 @@ struct Channel
         float phi = p - std::floor(p);
         int n = static_cast<int>(p);
         return table[n] * (1.0f - phi) + table[n + 1] * phi;
+    }
+
+    // The fastest LFO rate the sweep between the positions follows, in hertz.
+    float rateLimit(float lo, float hi) const
+    {
+        float low = lookup(freqTable, lo * 1024.0f);
+        float high = lookup(freqTable, hi * 1024.0f);
+        float bottom = low < high ? low : high;
+        float top = low < high ? high : low;
+        float cycles = 0.03f + 0.6f * (bottom / top);
+        if (cycles > 0.065f)
+            cycles = 0.065f;
+        float topPosition = low < high ? hi : lo;
+        return cycles * lookup(followRate, topPosition * 1024.0f);
     }
 
     float lfo()
@@ -154,14 +221,22 @@ struct Channel
         float f3 = lookup(spread3, f * 1024.0f);
         if (f3 > 1.0f)
             f3 = 1.0f;
+        bool run2 = type > 0.0f;
+        bool run3 = std::trunc(type) > 1.0f;
+        if (product && run2 && !ran2)
+            stages[1].rest();
+        if (product && run3 && !ran3)
+            stages[2].rest();
+        ran2 = run2;
+        ran3 = run3;
         float x = input * 0.5f;
         float out = stages[0].run(x, f, k);
-        if (type > 0.0f)
+        if (run2)
         {
             x = x * 0.5f;
             out = out + stages[1].run(x, f2, k);
         }
-        if (std::trunc(type) > 1.0f)
+        if (run3)
         {
             x = x * 0.5f;
             out = out + stages[2].run(x, f3, k);
@@ -183,22 +258,53 @@ struct Dc
     }
 };
 
-// P holds parameters 0..22; tempo in BPM.
+// P holds parameters 0..22, each within its domain; tempo in BPM, 1..1000.
 struct Phaser
 {
+    bool product;
     Channel left, right;
     Dc leftDc, rightDc;
-    const float divisors[12] = {960, 480, 240, 120, 60, 30, 1440, 720, 360, 180, 90, 45};
+    const float entries[12] = {960, 480, 240, 120, 60, 30, 1440, 720, 360, 180, 90, 45};
+    float rate = 0; // LFO rate of the last frame, hertz
 
-    explicit Phaser(float fs) : left(fs), right(fs) {}
+    explicit Phaser(float fs, Mode mode = Mode::Product)
+        : product(mode == Mode::Product), left(fs, mode), right(fs, mode)
+    {
+    }
+
+    void setGuardLimit(float limit)
+    {
+        for (Channel* c : {&left, &right})
+            for (Stage& s : c->stages)
+                s.guardLimit = limit;
+    }
+
+    long restarts() const
+    {
+        long n = 0;
+        for (const Channel* c : {&left, &right})
+            for (const Stage& s : c->stages)
+                n += s.restarts;
+        return n;
+    }
 
     void run(const float* P, float& l, float& r, float tempo)
     {
         left.phase = right.phase + 127.0f * P[5];
         float s = P[1];
-        float rate = ((s * s) * s) * 6.0f;
-        if (P[2] > 0.0f)
-            rate = divisors[static_cast<int>(P[2]) - 1] / tempo;
+        rate = ((s * s) * s) * 6.0f;
+        bool synced = P[2] > 0.0f;
+        if (synced)
+            rate = (entries[static_cast<int>(P[2]) - 1] * tempo) / 14400.0f;
+        if (product)
+        {
+            float limit = right.rateLimit(P[3], P[4]);
+            if (synced)
+                while (rate > limit)
+                    rate = rate * 0.5f;
+            else if (rate > limit)
+                rate = limit;
+        }
         float u = 1.0f - P[7];
         float k = 1.0f - ((u * u) * u) * u;
         float rw = right.run(r, rate, P[3], P[4], k, P[6]);

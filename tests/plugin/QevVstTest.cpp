@@ -523,6 +523,32 @@ TEST_F(QevVstModule, SampleRates)
     }
 }
 
+TEST(QevVstSampleRates, RatesTheTablesAreNotValidForKeepThePreviousRate)
+{
+    // Two instances at 48 kHz, one of them also offered rates it must refuse: a host that
+    // sends kilohertz for hertz, rates below 1250 Hz, and rates that overflow the tables.
+    const Stereo in = noise(4096, 10);
+    ModuleHost offered, plain;
+    ASSERT_NE(offered.open(), nullptr);
+    ASSERT_NE(plain.open(), nullptr);
+    for (ModuleHost* host : {&offered, &plain})
+        host->dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    for (float rate : {1.0f, 10.0f, 44.1f, 100.0f, 500.0f, 900.0f, 1e16f, 3e38f})
+    {
+        offered.dispatch(effMainsChanged, 0, 0);
+        offered.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        offered.dispatch(effMainsChanged, 0, 1);
+        const Stereo out = process(offered.effect, in, 512);
+        const Stereo expected = process(plain.effect, in, 512);
+        EXPECT_EQ(out.left, expected.left) << rate;
+        EXPECT_EQ(out.right, expected.right) << rate;
+    }
+    offered.dispatch(effSetSampleRate, 0, 0, nullptr, 1e7f); // odd, but valid
+    const Stereo out = process(offered.effect, in, 512);
+    for (size_t n = 0; n < out.left.size(); ++n)
+        ASSERT_TRUE(std::isfinite(out.left[n]) && std::isfinite(out.right[n])) << n;
+}
+
 TEST(QevVstModuleLifetime, LoadsAndUnloadsManyTimes)
 {
     const Stereo in = noise(256, 9);

@@ -38,6 +38,7 @@ void prepare(const Scratch& scratch)
     writeAudio(scratch / "in.wav", makeSignal(2, 44100, 1000));
     Audio three = makeSignal(3, 44100, 100);
     writeAudio(scratch / "three.wav", three);
+    writeAudio(scratch / "slow.wav", makeSignal(2, 100, 100));
     writeBytes(scratch / "text.wav", {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
     writeBytes(scratch / "old.wav", {'o', 'l', 'd'});
     writeBytes(scratch / "notamodule.so", {'E', 'L', 'F'});
@@ -78,6 +79,7 @@ const Failure failures[] = {
     {"UnreadableInput", {"text.wav", "OUT"}, "cannot read text.wav: not an audio file", 1},
     {"InputIsAFolder", {".", "OUT"}, "cannot read .: it is a folder", 1},
     {"ThreeChannels", {"three.wav", "OUT"}, "has 3 channels", 1},
+    {"InputAt100Hz", {"slow.wav", "OUT"}, "slow.wav is recorded at 100 Hz", 1},
     {"OutputFolderMissing", {"in.wav", "nowhere/out.wav"}, "cannot create a file next to", 1},
     {"UnknownOutputFormat", {"OUT.xyz"}, "cannot tell the audio format", 1},
     // Settings.

@@ -32,11 +32,14 @@ AudioReader::AudioReader(const std::string& path) : path(path)
         throw Error(path + " has " + std::to_string(count) +
                     " channels; only mono and stereo files can be rendered");
     }
-    if (info.samplerate <= 0)
+    if (info.samplerate < kLowestSampleRate)
     {
+        const int rate = info.samplerate;
         sf_close(file);
         file = nullptr;
-        throw Error(path + " has no valid sample rate");
+        throw Error(path + " is recorded at " + std::to_string(rate) +
+                    " Hz; qev-render renders files at " + std::to_string(kLowestSampleRate) +
+                    " Hz and above");
     }
 }
 

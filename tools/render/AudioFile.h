@@ -15,7 +15,12 @@ namespace qev::render
 class AudioReader
 {
 public:
-    // Opens a mono or stereo file; anything else, or an unreadable file, throws Error.
+    // The lowest audio sample rate in use. Far below it a plug-in's tables are no longer
+    // valid (the phaser refuses rates below 1250 Hz and would run at its previous rate).
+    static constexpr int kLowestSampleRate = 8000;
+
+    // Opens a mono or stereo file at kLowestSampleRate or more; anything else, or an
+    // unreadable file, throws Error.
     explicit AudioReader(const std::string& path);
     ~AudioReader();
     AudioReader(const AudioReader&) = delete;

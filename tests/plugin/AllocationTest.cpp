@@ -110,7 +110,9 @@ TEST(Allocation, TakingOverANewEngineAllocatesAndFreesNothing)
         counting = false;
         // From the second change on, the engine retired at the last block is freed here.
         if (rate != 48000.0f)
+        {
             EXPECT_GT(releases - freedBySetting, 0) << rate;
+        }
         counting = true;
         const long allocatedBefore = allocations;
         const long freedBefore = releases;

@@ -47,6 +47,12 @@ public:
         if (isValid(index))
             values[index].store(value, std::memory_order_relaxed);
     }
+    // Stores value and answers the value it replaced, as one step: a concurrent set() lands
+    // wholly before or wholly after it. Out-of-range indices answer 0.0.
+    float exchange(int index, float value)
+    {
+        return isValid(index) ? values[index].exchange(value, std::memory_order_relaxed) : 0.0f;
+    }
     static constexpr bool isValid(int index) { return index >= 0 && index < kNumParams; }
 
 private:

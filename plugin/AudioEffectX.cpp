@@ -54,7 +54,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     switch (opcode)
     {
     case effProcessEvents:
-        return ptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+        return processEvents(static_cast<VstEvents*>(ptr));
     case effCanBeAutomated:
         return answerOf(canParameterBeAutomated(index));
     case effString2Parameter:
@@ -97,7 +97,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         // The pointer's meaning is private to the vendor's protocol, so it is passed on as is.
         return vendorSpecific(index, value, ptr, opt);
     case effCanDo:
-        return text ? canDo(text) : 0;
+        return canDo(text);
     case effGetTailSize:
         return getGetTailSize();
     case effGetParameterProperties:
@@ -113,7 +113,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effGetMidiProgramName:
         return ptr ? getMidiProgramName(index, static_cast<MidiProgramName*>(ptr)) : 0;
     case effGetCurrentMidiProgram:
-        return ptr ? getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr)) : 0;
+        return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
     case effGetMidiProgramCategory:
         return ptr ? getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr)) : 0;
     case effHasMidiProgramsChanged:
@@ -125,8 +125,6 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effEndSetProgram:
         return answerOf(endSetProgram());
     case effGetSpeakerArrangement:
-        if (!value || !ptr)
-            return 0;
         return answerOf(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
                                               static_cast<VstSpeakerArrangement**>(ptr)));
     case effShellGetNextPlugin:

@@ -9,8 +9,11 @@
 // A bool answer is true when the host's answer is non-zero; an int32 answer is the low 32 bits
 // of the host's answer.
 //
-// Bad input: opcodes whose pointer arguments would be read or written answer 0 and call nothing
-// when a pointer is null. Threads as for AudioEffect; getTimeInfo is called on the audio thread.
+// Bad input: opcodes whose pointer arguments the operation reads or writes answer 0 and call
+// nothing when a pointer is null. Four operations are called with whatever pointers the host
+// sent, null included, because their answer does not need them: processEvents, canDo,
+// getCurrentMidiProgram and getSpeakerArrangement; an override must check before it reads.
+// Threads as for AudioEffect; getTimeInfo is called on the audio thread.
 
 #include "AudioEffect.h"
 
@@ -79,6 +82,7 @@ public:
         return false;
     }
     // Points both at the plug-in's arrangements; the base has none and sets both to null.
+    // Either pointer may be null.
     virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
                                        VstSpeakerArrangement** pluginOutput);
 
@@ -94,7 +98,7 @@ public:
     virtual VstInt32 getCurrentProcessLevel();
     virtual VstInt32 getAutomationState();
 
-    // Events for the next block; the answer is the plug-in's to give.
+    // Events for the next block; the answer is the plug-in's to give. events may be null.
     virtual VstInt32 processEvents(VstEvents* /*events*/) { return 0; }
 
     virtual VstInt32 startProcess() { return 0; }
@@ -128,7 +132,7 @@ public:
     {
         return 0;
     }
-    // 1 yes, -1 no, 0 don't know, for a capability text.
+    // 1 yes, -1 no, 0 don't know, for a capability text (a terminated string, or null).
     virtual VstInt32 canDo(char* /*text*/) { return 0; }
     virtual VstInt32 getVstVersion() { return kVstVersion; }
     virtual VstInt32 getPlugCategory();
@@ -137,7 +141,8 @@ public:
     {
         return 0;
     }
-    // The current MIDI program of channel, or -1 when the plug-in has none.
+    // The current MIDI program of channel, or -1 when the plug-in has none. currentProgram may
+    // be null.
     virtual VstInt32 getCurrentMidiProgram(VstInt32 /*channel*/,
                                            MidiProgramName* /*currentProgram*/)
     {

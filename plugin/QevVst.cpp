@@ -1,7 +1,11 @@
 #include "plugin/QevVst.h"
 
+#include "plugin/ParameterText.h"
+
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace
 {
@@ -45,7 +49,10 @@ QevVst::QevVst(audioMasterCallback audioMaster)
     }
     setUniqueID(kUniqueId);
     qev::writeFactoryBank(programs.get());
-    setProgram(0);
+    {
+        std::lock_guard<qev::SpinLock> lock(bankLock);
+        loadCurrentProgram(); // program 0, current from the start
+    }
     setNumInputs(2);
     setNumOutputs(2);
     canProcessReplacing(true);
@@ -54,8 +61,14 @@ QevVst::QevVst(audioMasterCallback audioMaster)
 
 QevVst::~QevVst() = default;
 
+void QevVst::suspend()
+{
+    nextEngine.collect();
+}
+
 void QevVst::resume()
 {
+    nextEngine.collect();
     AudioEffectX::resume();
 }
 
@@ -63,12 +76,28 @@ void QevVst::setSampleRate(float rate)
 {
     if (!qev::StereoPhaser::acceptsSampleRate(rate))
         return;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
+    try
+    {
+        nextEngine.offer(std::make_unique<qev::StereoPhaser>(rate, params));
+    }
+    catch (const std::bad_alloc&) // no memory for the new engine: the old one plays on
+    {
+        return;
+    }
     AudioEffectX::setSampleRate(rate);
-    engine->rebuild(rate);
 }
 
 void QevVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
+    // A new engine from setSampleRate: its channel phasers and sync table replace the old
+    // ones, the DC filters carry on with their state.
+    nextEngine.take(engine,
+                    [](qev::StereoPhaser& old, qev::StereoPhaser& next)
+                    {
+                        std::swap(old.leftDc, next.leftDc);
+                        std::swap(old.rightDc, next.rightDc);
+                    });
     timeInfo = getTimeInfo(kVstPpqPosValid | kVstTempoValid);
     if (sampleFrames < 1 || !inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] ||
         !outputs[1])
@@ -88,11 +117,10 @@ void QevVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFr
     }
 }
 
+// The current program's values live in params; its record catches up when the program is
+// left or a chunk is taken.
 void QevVst::setParameter(VstInt32 index, float value)
 {
-    if (!qev::EngineParams::isValid(index))
-        return;
-    currentProgram().values[index] = value;
     params.set(index, value);
 }
 
@@ -101,19 +129,53 @@ float QevVst::getParameter(VstInt32 index)
     return params.get(index);
 }
 
+VstInt32 QevVst::getProgram()
+{
+    return programNumber.load(std::memory_order_relaxed);
+}
+
 void QevVst::setProgram(VstInt32 program)
 {
     if (!isProgramIndex(program))
         return;
-    curProgram = program;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
+    makeCurrent(program);
+}
+
+void QevVst::makeCurrent(VstInt32 program)
+{
+    if (program == curProgram)
+    {
+        storeCurrentProgram(currentProgram());
+        return;
+    }
+    // Each exchange orders a concurrent setParameter: before it, the value is the leaving
+    // program's; after it, the entering one's.
+    qev::ProgramRecord& leaving = currentProgram();
+    const qev::ProgramRecord& entering = programs[program];
     for (int i = 0; i < qev::kNumParams; ++i)
-        setParameter(i, programs[program].values[i]);
+        leaving.values[i] = params.exchange(i, entering.values[i]);
+    curProgram = program;
+    programNumber.store(program, std::memory_order_relaxed);
+}
+
+void QevVst::loadCurrentProgram()
+{
+    for (int i = 0; i < qev::kNumParams; ++i)
+        params.set(i, currentProgram().values[i]);
+}
+
+void QevVst::storeCurrentProgram(qev::ProgramRecord& record)
+{
+    for (int i = 0; i < qev::kNumParams; ++i)
+        record.values[i] = params.get(i);
 }
 
 void QevVst::setProgramName(char* name)
 {
     if (!name)
         return;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
     char* field = currentProgram().name;
     std::strncpy(field, name, qev::ProgramRecord::kNameSize - 1);
     field[qev::ProgramRecord::kNameSize - 1] = '\0';
@@ -123,6 +185,7 @@ void QevVst::getProgramName(char* name)
 {
     if (!name)
         return;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
     const qev::ProgramRecord& record = currentProgram();
     if (std::strcmp(record.name, "Init") == 0)
         std::snprintf(name, qev::ProgramRecord::kNameSize, "Init %d", curProgram + 1);
@@ -130,9 +193,23 @@ void QevVst::getProgramName(char* name)
         copyName(name, record.name);
 }
 
-// The host's buffer is left as the host filled it.
-void QevVst::getParameterLabel(VstInt32, char*) {}
-void QevVst::getParameterDisplay(VstInt32, char*) {}
+// Hosts show whatever is in the buffer, or read on looking for its end: always write a text.
+// The values carry no unit.
+void QevVst::getParameterLabel(VstInt32, char* label)
+{
+    if (label)
+        *label = '\0';
+}
+
+void QevVst::getParameterDisplay(VstInt32 index, char* text)
+{
+    if (!text)
+        return;
+    if (qev::EngineParams::isValid(index))
+        qev::formatParameterValue(index, params.get(index), text);
+    else
+        *text = '\0';
+}
 
 void QevVst::getParameterName(VstInt32 index, char* text)
 {
@@ -146,13 +223,16 @@ VstInt32 QevVst::getChunk(void** data, bool isPreset)
 {
     if (!data)
         return 0;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
     if (isPreset)
     {
         chunkPrograms[curProgram] = programs[curProgram];
+        storeCurrentProgram(chunkPrograms[curProgram]);
         *data = &chunkPrograms[curProgram];
         return qev::kPresetChunkBytes;
     }
     std::memcpy(chunkPrograms.get(), programs.get(), qev::kBankChunkBytes);
+    storeCurrentProgram(chunkPrograms[curProgram]);
     *data = chunkPrograms.get();
     return qev::kBankChunkBytes;
 }
@@ -162,9 +242,10 @@ VstInt32 QevVst::setChunk(void* data, VstInt32 byteSize, bool isPreset)
     const VstInt32 needed = isPreset ? qev::kPresetChunkBytes : qev::kBankChunkBytes;
     if (!data || byteSize < needed)
         return 0;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
     void* target = isPreset ? static_cast<void*>(&currentProgram()) : programs.get();
     std::memcpy(target, data, static_cast<size_t>(needed));
-    setProgram(curProgram);
+    loadCurrentProgram();
     return 1;
 }
 
@@ -172,6 +253,7 @@ bool QevVst::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
     if (!text || !isProgramIndex(index))
         return false;
+    std::lock_guard<qev::SpinLock> lock(bankLock);
     copyName(text, programs[index].name);
     return true;
 }

@@ -4,16 +4,28 @@
 // 20 programs saved as a chunk.
 //
 // Threads: processReplacing runs on the host's audio thread; parameters, programs and chunks
-// come from the host's other threads while audio runs. A parameter is one float written and
-// read whole (a relaxed atomic in EngineParams), so no lock is needed. setSampleRate must not
-// overlap processReplacing, which hosts guarantee by suspending first.
+// come from the host's other threads while audio runs, several at once (a program menu, MIDI
+// program changes, automation and an autosave).
+// - The audio thread locks nothing and reads only atomics: the parameters (relaxed atomics in
+//   EngineParams) and, between blocks, an engine handed over by setSampleRate.
+// - setParameter and getParameter are lock-free and may come from any thread, the audio thread
+//   included. While a program is current its values live in EngineParams; its record is brought
+//   up to date when the program is left and whenever a chunk is taken, so a switch, a write and
+//   a chunk read are each seen whole, in one order, by the others.
+// - Programs, names and chunks take a small lock held only by the non-audio threads.
+// - setSampleRate builds the new engine aside; the audio thread adopts it at its next block and
+//   the old one is freed later on a non-audio thread. Hosts that suspend first see it at once.
 
 #include "engine/EngineParams.h"
 #include "engine/StereoPhaser.h"
 #include "plugin/AudioEffectX.h"
+#include "plugin/EngineHandover.h"
 #include "plugin/ProgramRecord.h"
+#include "plugin/SpinLock.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex> // std::lock_guard
 
 class QevVst : public AudioEffectX
 {
@@ -24,9 +36,11 @@ public:
     explicit QevVst(audioMasterCallback audioMaster);
     ~QevVst() override;
 
+    void suspend() override;
     void resume() override;
     // Rates the engine's tables are not valid for (below 1250 Hz, above 1e9 Hz, NaN) are
-    // ignored: the previous rate stays, in the base as in the engine.
+    // ignored: the previous rate stays, as it does when there is no memory for the new engine.
+    // The engine for the new rate takes over at the start of the next processed block.
     void setSampleRate(float sampleRate) override;
     // Reads every input of a frame before writing its outputs, so in-place buffers work.
     // Null buffers or a frame count below 1 process nothing.
@@ -37,14 +51,19 @@ public:
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
 
+    VstInt32 getProgram() override;
     void setProgram(VstInt32 program) override; // 0..19; others ignored
     void setProgramName(char* name) override;   // cut to 23 characters
     void getProgramName(char* name) override;   // "Init" gets the program number: "Init 5"
+    // Labels are empty: no value has a unit. Displays are the value as the engine reads it
+    // (formatParameterValue); an index outside 0..22 gets an empty text. Both write at most
+    // kVstMaxParamStrLen bytes, terminator included.
     void getParameterLabel(VstInt32 index, char* label) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterName(VstInt32 index, char* text) override;
 
-    // Bank: 22720 bytes, preset: 1136 bytes; the memory stays valid until the next call.
+    // Bank: 22720 bytes, preset: 1136 bytes; the memory stays valid until the next call. Two
+    // threads taking chunks at once share that memory: the later call rewrites it.
     VstInt32 getChunk(void** data, bool isPreset) override;
     // Takes the first 1136 (preset) or 22720 (bank) bytes; a chunk stating fewer bytes than
     // that, or a null one, is refused (answer 0) and nothing changes.
@@ -60,11 +79,19 @@ public:
     VstInt32 getPlugCategory() override;
 
 private:
+    // The bank lock is held by every caller of these.
     qev::ProgramRecord& currentProgram() { return programs[curProgram]; }
+    void loadCurrentProgram();
+    void storeCurrentProgram(qev::ProgramRecord& record);
+    void makeCurrent(VstInt32 program);
 
-    std::unique_ptr<qev::StereoPhaser> engine;
+    std::unique_ptr<qev::StereoPhaser> engine; // the audio thread's, but for construction
+    qev::EngineHandover<qev::StereoPhaser> nextEngine;
     qev::EngineParams params;
     VstTimeInfo* timeInfo = nullptr;
+    // Programs, names, chunks and the current program number; never taken by the audio thread.
+    qev::SpinLock bankLock;
+    std::atomic<VstInt32> programNumber{0}; // curProgram, for lock-free reading
     std::unique_ptr<qev::ProgramRecord[]> programs;
     std::unique_ptr<qev::ProgramRecord[]> chunkPrograms;
 };

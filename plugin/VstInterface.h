@@ -35,6 +35,15 @@ constexpr VstInt32 fourCC(const char (&chars)[5])
 constexpr VstInt32 kEffectMagic = fourCC("VstP");
 constexpr VstInt32 kVstVersion = 2400;
 
+// Sizes of the text buffers a host passes, terminator included: program names; parameter
+// labels, displays and names (hosts commonly give names more room); effect, vendor and
+// product names.
+constexpr int kVstMaxProgNameLen = 24;
+constexpr int kVstMaxParamStrLen = 8;
+constexpr int kVstMaxEffectNameLen = 32;
+constexpr int kVstMaxVendorStrLen = 64;
+constexpr int kVstMaxProductStrLen = 64;
+
 struct AEffect;
 
 // The host's callback: every request a plug-in makes of the host goes through it. The first

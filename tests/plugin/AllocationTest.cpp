@@ -23,6 +23,7 @@ namespace
 {
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
+std::atomic<long> releases{0};
 
 void note()
 {
@@ -50,6 +51,8 @@ extern "C"
     }
     __attribute__((visibility("default"))) void free(void* p)
     {
+        if (p && counting.load(std::memory_order_relaxed))
+            releases.fetch_add(1, std::memory_order_relaxed);
         __libc_free(p);
     }
 }
@@ -87,6 +90,36 @@ TEST(Allocation, ProcessingAllocatesNothing)
         }
         counting = false;
         EXPECT_EQ(allocations - before, 0) << "with time info: " << withTime;
+    }
+}
+
+// A new sample rate's engine is built on the host's thread; the audio thread only takes it
+// over, and the engine it replaces is freed later, off the audio thread.
+TEST(Allocation, TakingOverANewEngineAllocatesAndFreesNothing)
+{
+    ModuleHost host;
+    ASSERT_NE(host.open(), nullptr);
+    std::vector<float> left(512, 0.25f), right(512, -0.25f);
+    float* buffers[2] = {left.data(), right.data()};
+    host.effect->processReplacing(host.effect, buffers, buffers, 512);
+    for (float rate : {48000.0f, 96000.0f, 44100.0f})
+    {
+        counting = true;
+        const long freedBySetting = releases;
+        host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        counting = false;
+        // From the second change on, the engine retired at the last block is freed here.
+        if (rate != 48000.0f)
+        {
+            EXPECT_GT(releases - freedBySetting, 0) << rate;
+        }
+        counting = true;
+        const long allocatedBefore = allocations;
+        const long freedBefore = releases;
+        host.effect->processReplacing(host.effect, buffers, buffers, 512);
+        counting = false;
+        EXPECT_EQ(allocations - allocatedBefore, 0) << rate;
+        EXPECT_EQ(releases - freedBefore, 0) << rate;
     }
 }
 

@@ -380,7 +380,6 @@ const VstInt32 kPointerOpcodes[] = {
     effEditOpen,
     effGetChunk,
     effSetChunk,
-    effProcessEvents,
     effString2Parameter,
     effGetProgramNameIndexed,
     effGetInputProperties,
@@ -393,13 +392,10 @@ const VstInt32 kPointerOpcodes[] = {
     effGetEffectName,
     effGetVendorString,
     effGetProductString,
-    effCanDo,
     effGetParameterProperties,
     effGetMidiProgramName,
-    effGetCurrentMidiProgram,
     effGetMidiProgramCategory,
     effGetMidiKeyName,
-    effGetSpeakerArrangement,
     effShellGetNextPlugin,
     effBeginLoadBank,
     effBeginLoadProgram,
@@ -439,8 +435,54 @@ TEST(SpeakerArrangementOpcodes, nullValuePointerAnswersZeroAndCallsNothing)
     ProbePlugin probe(journal);
     VstSpeakerArrangement* out = nullptr;
     EXPECT_EQ(probe.dispatcher(effSetSpeakerArrangement, 0, 0, &out, 0), 0);
-    EXPECT_EQ(probe.dispatcher(effGetSpeakerArrangement, 0, 0, &out, 0), 0);
     EXPECT_TRUE(journal.calls.empty());
+}
+
+// Operations whose answer does not need the pointer get the host's null as it is, and answer
+// as they would with a pointer: -1 for the current MIDI program, across the whole result.
+struct NullPassRow
+{
+    VstInt32 opcode;
+    Call expected;
+    VstIntPtr baseAnswer;
+};
+
+class NullPassedThroughTest : public testing::TestWithParam<NullPassRow>
+{
+};
+
+TEST_P(NullPassedThroughTest, reachesTheOperation)
+{
+    Journal journal;
+    journal.answer = 1;
+    ProbePlugin probe(journal);
+    EXPECT_EQ(probe.dispatcher(GetParam().opcode, 3, 0, nullptr, 0), 1);
+    EXPECT_EQ(journal.calls, std::vector<Call>{GetParam().expected});
+}
+
+TEST_P(NullPassedThroughTest, baseAnswersAsWithAPointer)
+{
+    BasePlugin base;
+    EXPECT_EQ(base.dispatcher(GetParam().opcode, 3, 0, nullptr, 0), GetParam().baseAnswer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PointerNotNeeded, NullPassedThroughTest,
+    testing::Values(NullPassRow{effProcessEvents, {"processEvents", {0}}, 0},
+                    NullPassRow{effCanDo, {"canDo", {0}}, 0},
+                    NullPassRow{effGetCurrentMidiProgram, {"getCurrentMidiProgram", {3, 0}}, -1},
+                    NullPassRow{effGetSpeakerArrangement, {"getSpeakerArrangement", {0, 0}}, 0}));
+
+TEST(SpeakerArrangementOpcodes, baseNullsWhicheverPointerIsGiven)
+{
+    BasePlugin base;
+    VstSpeakerArrangement dummy{};
+    VstSpeakerArrangement* in = &dummy;
+    VstSpeakerArrangement* out = &dummy;
+    EXPECT_EQ(base.dispatcher(effGetSpeakerArrangement, 0, bits(&in), nullptr, 0), 0);
+    EXPECT_EQ(in, nullptr);
+    EXPECT_EQ(base.dispatcher(effGetSpeakerArrangement, 0, 0, &out, 0), 0);
+    EXPECT_EQ(out, nullptr);
 }
 
 TEST(EditorOpcodes, withoutEditorAnswerZeroAndTouchNothing)

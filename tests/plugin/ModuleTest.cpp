@@ -48,8 +48,8 @@ TEST(Module, ExportsExactlyItsEntryUnderTwoNames)
 bool isProvidedBySanitizer(const std::string& name)
 {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return name.rfind("_Znw", 0) == 0 || name.rfind("_Zna", 0) == 0 ||
-           name.rfind("_Zdl", 0) == 0 || name.rfind("_Zda", 0) == 0;
+    return name.rfind("_Znw", 0) == 0 || name.rfind("_Zna", 0) == 0 || name.rfind("_Zdl", 0) == 0 ||
+           name.rfind("_Zda", 0) == 0;
 #else
     (void)name;
     return false;

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -141,11 +143,121 @@ TEST_F(QevVstModule, ParameterNames)
         host.dispatch(effGetParamName, i, 0, text);
         EXPECT_STREQ(text, "Param") << i;
     }
-    char label[16] = "untouched";
-    host.dispatch(effGetParamLabel, 1, 0, label);
-    EXPECT_STREQ(label, "untouched");
-    host.dispatch(effGetParamDisplay, 1, 0, label);
-    EXPECT_STREQ(label, "untouched");
+}
+
+struct DisplayRow
+{
+    int index;
+    float value;
+    const char* text;
+};
+
+void PrintTo(const DisplayRow& row, std::ostream* os)
+{
+    *os << "index " << row.index << " value " << row.value;
+}
+
+class ParameterDisplay : public QevVstModule, public testing::WithParamInterface<DisplayRow>
+{
+protected:
+    // The host's buffer, prepared with garbage: the plug-in writes a terminated text within
+    // the interface's 8 bytes and nothing beyond.
+    std::string query(VstInt32 opcode, int index)
+    {
+        char text[64];
+        std::memset(text, 0x5A, sizeof text);
+        host.dispatch(opcode, index, 0, text);
+        const void* end = std::memchr(text, 0, kVstMaxParamStrLen);
+        EXPECT_NE(end, nullptr) << "no terminator within " << kVstMaxParamStrLen << " bytes";
+        for (size_t i = kVstMaxParamStrLen; i < sizeof text; ++i)
+            EXPECT_EQ(text[i], 0x5A) << "written past the limit at " << i;
+        return end ? std::string(text) : std::string();
+    }
+};
+
+TEST_P(ParameterDisplay, ShowsTheValueAsTheEngineReadsItWithAnEmptyLabel)
+{
+    const DisplayRow& row = GetParam();
+    effect->setParameter(effect, row.index, row.value);
+    EXPECT_EQ(query(effGetParamDisplay, row.index), row.text);
+    EXPECT_EQ(query(effGetParamLabel, row.index), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ParameterDisplay,
+    testing::Values(
+        DisplayRow{2, 0.0f, "man"}, DisplayRow{2, 0.99f, "man"}, DisplayRow{2, -3.0f, "man"},
+        DisplayRow{2, NAN, "man"}, DisplayRow{2, 1.0f, "1/16"}, DisplayRow{2, 3.7f, "1/4"},
+        DisplayRow{2, 6.0f, "2/1"}, DisplayRow{2, 7.0f, "1/16T"}, DisplayRow{2, 11.99f, "1/1T"},
+        DisplayRow{2, 12.0f, "2/1T"}, DisplayRow{2, 1e30f, "2/1T"}, DisplayRow{2, INFINITY, "2/1T"},
+        DisplayRow{6, 0.0f, "2"}, DisplayRow{6, -1.0f, "2"}, DisplayRow{6, NAN, "2"},
+        DisplayRow{6, 1e-45f, "4"}, DisplayRow{6, 1.0f, "4"}, DisplayRow{6, 1.99f, "4"},
+        DisplayRow{6, 2.0f, "6"}, DisplayRow{6, 1e30f, "6"}, DisplayRow{1, 0.360564351f, "0.361"},
+        DisplayRow{9, 1.0f, "1.000"}, DisplayRow{8, 0.0f, "0.000"}, DisplayRow{0, -0.5f, "-0.500"},
+        DisplayRow{22, 999.9994f, "999.999"}, DisplayRow{7, -999.5f, "-999.5"},
+        DisplayRow{3, 123456.0f, "1.2e+05"}, DisplayRow{4, 1e30f, "1e+30"},
+        DisplayRow{5, -3.4e38f, "-3e+38"}, DisplayRow{10, NAN, "nan"},
+        DisplayRow{11, INFINITY, "inf"}, DisplayRow{12, -INFINITY, "-inf"}));
+
+// Answers that do not depend on the pointer stay the same when the host sends null.
+TEST_F(QevVstModule, AnswersThatNeedNoPointerHoldForNull)
+{
+    MidiProgramName* none = nullptr;
+    EXPECT_EQ(host.dispatch(effGetCurrentMidiProgram, 0, 0, none), VstIntPtr{-1});
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, nullptr), 1);
+    EXPECT_EQ(host.dispatch(effCanDo, 0, 0, nullptr), -1);
+}
+
+TEST_F(QevVstModule, DisplaysOutsideTheParametersAreEmpty)
+{
+    for (int index : {-1, 23, 1000})
+    {
+        char text[16] = "untouched";
+        host.dispatch(effGetParamDisplay, index, 0, text);
+        EXPECT_STREQ(text, "") << index;
+    }
+}
+
+// The menu text names what the engine plays: a value renders exactly as the menu entry
+// its display names.
+TEST(QevVstMenus, DisplayedEntryRendersLikeTheValue)
+{
+    const Stereo in = noise(4096, 12);
+    const std::pair<int, std::vector<float>> cases[] = {
+        {2, {0.5f, -2.0f, NAN, 1.5f, 3.99f, 12.5f, 1e30f, INFINITY}},
+        {6, {0.25f, -1.0f, NAN, 1.75f, 2.5f, 1e30f}}};
+    const char* const syncMenu[] = {"man",   "1/16", "1/8",  "1/4",  "1/2",  "1/1", "2/1",
+                                    "1/16T", "1/8T", "1/4T", "1/2T", "1/1T", "2/1T"};
+    for (const auto& [index, values] : cases)
+    {
+        for (float value : values)
+        {
+            const auto render = [&](float v)
+            {
+                ModuleHost host;
+                host.open();
+                host.effect->setParameter(host.effect, index, v);
+                return process(host.effect, in, 512).left;
+            };
+            std::vector<float> playing;
+            char text[16] = {};
+            {
+                ModuleHost host;
+                host.open();
+                host.effect->setParameter(host.effect, index, value);
+                host.dispatch(effGetParamDisplay, index, 0, text);
+                playing = process(host.effect, in, 512).left;
+            }
+            int entry = 0;
+            if (index == 2)
+                while (std::strcmp(syncMenu[entry], text) != 0)
+                    ++entry;
+            else
+                entry = (text[0] - '2') / 2;
+            EXPECT_EQ(render(static_cast<float>(entry)), playing)
+                << "index " << index << " value " << value << " shows " << text;
+        }
+    }
 }
 
 TEST_F(QevVstModule, ParametersAreStoredUnchangedInTheCurrentProgram)

@@ -223,6 +223,27 @@ TEST(PresetLayout, VersionOneBankHasNoCurrentProgram)
     EXPECT_EQ(back.chunk, someChunk(22720));
 }
 
+// A name field without a terminator reads as the 27 characters a writer keeps, so that what
+// is read is written back the same.
+TEST(PresetLayout, UnterminatedNamesReadAsWritten)
+{
+    for (PresetFile preset : {chunkProgram(), listProgram()})
+    {
+        std::vector<std::uint8_t> bytes = encodePreset(preset);
+        std::fill(bytes.begin() + 28, bytes.begin() + 56, 'n');
+        const PresetFile back = decodePreset(bytes, "unterminated");
+        const std::string name = preset.chunked ? back.programName : back.programs[0].name;
+        EXPECT_EQ(name, std::string(27, 'n'));
+        EXPECT_EQ(encodePreset(back),
+                  [&]
+                  {
+                      std::vector<std::uint8_t> expected = bytes;
+                      expected[55] = 0;
+                      return expected;
+                  }());
+    }
+}
+
 TEST(PresetLayout, KindFollowsTheExtension)
 {
     EXPECT_EQ(presetKindForFileName("a/b.fxp"), PresetFile::Kind::Program);

@@ -83,12 +83,14 @@ public:
         std::memcpy(&value, &u, sizeof value);
         return value;
     }
+    // At most 27 characters, as they are written: a name filling all 28 bytes has lost its
+    // terminator, whose place the last byte is.
     std::string name()
     {
         need(kNameBytes);
         const char* first = reinterpret_cast<const char*>(bytes.data() + at);
         at += kNameBytes;
-        return std::string(first, strnlen(first, kNameBytes));
+        return std::string(first, strnlen(first, kNameBytes - 1));
     }
     void skip(std::size_t count)
     {

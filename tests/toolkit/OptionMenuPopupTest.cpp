@@ -3,8 +3,7 @@
 // scheme, and the choice comes back as the menu's value. The person in front of the menu is a
 // script played from the pop-up's idle hook, one step per call, on the thread of the windows.
 #include "tests/platform/WindowTestKit.h"
-#include "tests/support/Canvas.h"
-#include "tests/toolkit/ViewTestKit.h"
+#include "tests/toolkit/TextPictures.h"
 
 #include "toolkit/COptionMenu.h"
 #include "toolkit/COptionMenuScheme.h"
@@ -23,11 +22,7 @@ using Journal = std::vector<std::string>;
 
 constexpr int32_t kTag = 7;
 const CRect kBox(20, 30, 80, 46);
-const char* const kSync[] = {"man",   "1/16", "1/8",  "1/4",  "1/2",  "1/1", "2/1",
-                             "1/16T", "1/8T", "1/4T", "1/2T", "1/1T", "2/1T"};
-const CColor kBack{18, 31, 122, 255};
 const CColor kSelection{25, 25, 25, 255};
-const CColor kText{120, 120, 120, 255};
 const CColor kHilite{255, 255, 255, 255};
 const CColor kDisabled{200, 31, 122, 255};
 
@@ -55,7 +50,7 @@ protected:
         for (const char* text : kSync)
             menu->addEntry(text);
         scheme = new COptionMenuScheme;
-        scheme->setColors(kBack, kSelection, kText, kHilite, kDisabled);
+        scheme->setColors(kMenuBack, kSelection, kMenuText, kHilite, kDisabled);
         menu->setScheme(scheme);
         frame->addView(menu);
         settle(frame->getWindow());
@@ -65,7 +60,8 @@ protected:
 
     void TearDown() override
     {
-        frame->forget();
+        if (frame)
+            frame->forget();
         scheme->forget();
         WindowTest::TearDown();
     }
@@ -97,18 +93,19 @@ protected:
         host_->moveTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
 
-    // Entry `index` of the pop-up as the server shows it, without the row below the scheme's
-    // rectangle, and as the scheme draws it on its own in that state.
-    void expectItemShownAsTheSchemeDrawsIt(UINT index, int32_t state)
+    // Item `index` of a menu of the pop-up as the server shows it, without the row below the
+    // scheme's rectangle, and as the scheme draws `text` on its own in that state.
+    void expectShownAsTheSchemeDrawsIt(COptionMenu* owner, UINT index, const char* text,
+                                       int32_t state)
     {
-        const RECT r = itemRect(menu, index);
+        const RECT r = itemRect(owner, index);
         const int width = r.right - r.left;
         const int height = r.bottom - r.top - 1;
         ASSERT_GT(width, 18);
         ASSERT_EQ(height, 17);
         Canvas canvas(width, height, RGB(0, 255, 0));
         CDrawContext* context = new CDrawContext(nullptr, canvas.dc(), nullptr);
-        scheme->drawItem(kSync[index], static_cast<int32_t>(index), state, context,
+        scheme->drawItem(text, static_cast<int32_t>(index), state, context,
                          CRect(0, 0, width, height));
         context->forget();
         const Image expected = canvas.image();
@@ -117,7 +114,7 @@ protected:
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 ASSERT_EQ(shown.at(x, y), expected.at(x, y))
-                    << "entry " << kSync[index] << " at " << x << "," << y;
+                    << "item " << text << " at " << x << "," << y;
     }
 
     static void idle(void* context)
@@ -150,10 +147,12 @@ TEST_F(OptionMenuPopupTest, ItemsAreDrawnByTheSchemeAndAClickOnOneEighthChoosesI
         },
         [&]
         {
+            // The current entry is checked, the one under the pointer selected.
             for (UINT i = 0; i < 13; ++i)
-                expectItemShownAsTheSchemeDrawsIt(i, i == 0   ? kMenuItemChecked
-                                                     : i == 2 ? kMenuItemSelected
-                                                              : 0);
+            {
+                const int32_t state = i == 0 ? kMenuItemChecked : i == 2 ? kMenuItemSelected : 0;
+                expectShownAsTheSchemeDrawsIt(menu, i, kSync[i], state);
+            }
             const RECT r = itemRect(menu, 2);
             EXPECT_EQ(host_->readPixels(host_->root(), r.left + 2, r.top + 2, 1, 1).at(0, 0),
                       rgbOf(kSelection));
@@ -161,7 +160,7 @@ TEST_F(OptionMenuPopupTest, ItemsAreDrawnByTheSchemeAndAClickOnOneEighthChoosesI
             EXPECT_EQ(below.top, r.bottom) << "18 pixels an item";
             EXPECT_EQ(
                 host_->readPixels(host_->root(), below.left + 2, below.top + 2, 1, 1).at(0, 0),
-                rgbOf(kBack));
+                rgbOf(kMenuBack));
         },
         [&] { host_->press(1); }, [&] { host_->release(1); }};
     clickTheMenu();
@@ -211,16 +210,22 @@ TEST_F(OptionMenuPopupTest, DismissingThePopUpChangesNothing)
     }
 }
 
+// The sub-menu's items are drawn by the open menu's scheme too, a greyed one as disabled.
 TEST_F(OptionMenuPopupTest, ASubMenusChoiceBecomesTheSubMenusValue)
 {
     auto* sub = new COptionMenu(CRect(0, 0, 10, 10), nullptr, 9);
-    for (const char* text : {"Sub A", "Sub B", "Sub C"})
+    for (const char* text : {"Sub A", "Sub B", "-GSub C"})
         sub->addEntry(text);
     sub->setScheme(scheme);
     ASSERT_TRUE(menu->addEntry(sub, "More"));
     sub->forget();
-    script = {[&] { moveOnto(menu, 13); }, [&] { moveOnto(sub, 1); }, [&] { host_->press(1); },
-              [&] { host_->release(1); }};
+    script = {[&] { moveOnto(menu, 13); },
+              [&]
+              {
+                  expectShownAsTheSchemeDrawsIt(sub, 2, "Sub C", kMenuItemDisabled);
+                  moveOnto(sub, 1);
+              },
+              [&] { host_->press(1); }, [&] { host_->release(1); }};
     clickTheMenu();
 
     EXPECT_EQ(played, script.size());
@@ -232,6 +237,26 @@ TEST_F(OptionMenuPopupTest, ASubMenusChoiceBecomesTheSubMenusValue)
     // The listener of the menu that was clicked is told, about the sub-menu.
     EXPECT_EQ(journal(),
               (Journal{"editor.beginEdit 7", "valueChanged 9 1.000000", "editor.endEdit 7"}));
+}
+
+// The host closes the editor from its idle while the pop-up is open: the pop-up closes, the item
+// under the pointer is not chosen, the gesture is ended, and the frame goes once the click is
+// done with, leaving nothing on the server.
+TEST_F(OptionMenuPopupTest, ClosingTheEditorWhileThePopUpIsOpenDropsTheChoice)
+{
+    script = {[&] { moveOnto(menu, 2); },
+              [&]
+              {
+                  frame->forget();
+                  frame = nullptr;
+              },
+              [&] { host_->press(1); }, [&] { host_->release(1); }};
+    clickTheMenu();
+
+    EXPECT_EQ(played, 2u);
+    EXPECT_EQ(journal(), (Journal{"editor.beginEdit 7", "editor.endEdit 7"}));
+    EXPECT_TRUE(host_->popupWindows().empty());
+    EXPECT_TRUE(host_->childrenOf(top_).empty());
 }
 
 } // namespace

@@ -7,8 +7,6 @@ namespace toolkit
 namespace
 {
 
-constexpr int32_t kLargestCommand = 0xFFFF;
-
 UINT kindFlags(const CPopupItem& item)
 {
     switch (item.kind)
@@ -30,7 +28,7 @@ UINT stateFlags(const CPopupItem& item)
         flags |= MF_OWNERDRAW;
     if (item.checked)
         flags |= MF_CHECKED;
-    if (item.greyed || (item.kind == CPopupItem::kCommand && item.command > kLargestCommand))
+    if (item.greyed)
         flags |= MF_GRAYED;
     if (item.disabled)
         flags |= MF_DISABLED;
@@ -43,7 +41,7 @@ UINT_PTR itemId(const CPopupItem& item)
 {
     if (item.kind == CPopupItem::kSubMenu)
         return reinterpret_cast<UINT_PTR>(item.subMenu);
-    if (item.kind == CPopupItem::kCommand && item.command >= 0 && item.command <= kLargestCommand)
+    if (item.kind == CPopupItem::kCommand && item.command >= 0)
         return static_cast<UINT_PTR>(item.command);
     return 0;
 }

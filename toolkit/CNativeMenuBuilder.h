@@ -13,8 +13,7 @@ class CNativeMenuBuilder : public CPopupMenuBuilder
 {
 public:
     void* createMenu() override;
-    // A command whose number does not fit the 16 bits WM_COMMAND carries is appended greyed: it
-    // could only ever be reported as another entry's choice.
+    // The command number is the item's id; WM_COMMAND reports its low 16 bits.
     void appendItem(void* menu, const CPopupItem& item) override;
     void destroyMenu(void* menu) override;
 };

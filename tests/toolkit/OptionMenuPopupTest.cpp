@@ -196,6 +196,7 @@ TEST_F(OptionMenuPopupTest, DismissingThePopUpChangesNothing)
                                Dismissal{1, [&] { host_->click(outside.x, outside.y); }}})
     {
         played = 0;
+        idlesAfterScript = 0;
         script = {[&] { moveOnto(menu, 2); }, d.step};
         journal().clear();
         clickTheMenu(d.button);

@@ -25,8 +25,6 @@ using Journal = std::vector<std::string>;
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 const CRect kBox(5, 5, 55, 21);
-const char* const kSync[] = {"man",   "1/16", "1/8",  "1/4",  "1/2",  "1/1", "2/1",
-                             "1/16T", "1/8T", "1/4T", "1/2T", "1/1T", "2/1T"};
 
 // A menu whose pop-up is played by the test: `user` stands for the person in front of it.
 class PlayedMenu : public COptionMenu

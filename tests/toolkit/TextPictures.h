@@ -10,6 +10,9 @@ namespace toolkit::testkit
 // The editor's menu colours: grey text on dark blue.
 inline constexpr CColor kMenuText{120, 120, 120, 255};
 inline constexpr CColor kMenuBack{18, 31, 122, 255};
+// The entries of the editor's SYNC menu.
+inline constexpr const char* kSync[] = {"man",   "1/16", "1/8",  "1/4",  "1/2",  "1/1", "2/1",
+                                        "1/16T", "1/8T", "1/4T", "1/2T", "1/1T", "2/1T"};
 
 // One line of text as the drawing context's own text primitive draws it.
 struct TextLine

@@ -1,5 +1,7 @@
 #include "plugin/QevVst.h"
 
+#include "editor/QevVstEditor.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -33,7 +35,8 @@ void copyName(char* text, const char (&name)[qev::ProgramRecord::kNameSize])
 QevVst::QevVst(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, qev::kNumParams)
 {
-    // The editor object joins here once the plug-in has one.
+    // The base owns it from here (setEditor) and deletes it with the plug-in.
+    guiEditor = new QevVstEditor(this);
     engine.reset(new qev::StereoPhaser(getSampleRate(), params));
     programsAreChunks(true);
     programs.reset(new qev::ProgramRecord[kNumPrograms]);
@@ -94,6 +97,8 @@ void QevVst::setParameter(VstInt32 index, float value)
         return;
     currentProgram().values[index] = value;
     params.set(index, value);
+    if (guiEditor)
+        guiEditor->setParameter(index, value);
 }
 
 float QevVst::getParameter(VstInt32 index)

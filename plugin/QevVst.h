@@ -15,6 +15,8 @@
 
 #include <memory>
 
+class QevVstEditor;
+
 class QevVst : public AudioEffectX
 {
 public:
@@ -33,7 +35,8 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
 
     // Index 0..22: stored in the current program and in the engine's parameters, unchanged
-    // (no clamping); other indices are ignored.
+    // (no clamping), then handed to the editor (which only stores it: safe on the audio
+    // thread); other indices are ignored.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
 
@@ -62,6 +65,8 @@ public:
 private:
     qev::ProgramRecord& currentProgram() { return programs[curProgram]; }
 
+    // Created with the plug-in and owned by the base, which deletes it last.
+    QevVstEditor* guiEditor = nullptr;
     std::unique_ptr<qev::StereoPhaser> engine;
     qev::EngineParams params;
     VstTimeInfo* timeInfo = nullptr;

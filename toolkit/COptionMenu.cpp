@@ -5,6 +5,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CFrameEditor.h"
+#include "toolkit/CNativeMenuBuilder.h"
 #include "toolkit/COptionMenuScheme.h"
 #include "toolkit/CPopupMenuBuilder.h"
 
@@ -456,14 +457,26 @@ CPoint COptionMenu::popUpPosition(CDrawContext* context)
     return CPoint(origin.h + size.left, origin.v + edge);
 }
 
-int32_t COptionMenu::popUp(const CPoint&)
+int32_t COptionMenu::popUp(const CPoint& screenPoint)
 {
-    // The window system's pop-up menus are not on this platform yet: the menu cannot open, which
-    // counts as a dismissal. With them, this builds the tree through a builder of native menus
-    // (buildPopup, numbering from 0), tracks it with the right button when lastButton holds
-    // kRButton, takes the chosen command out of the frame window's message queue and destroys
-    // the tree (destroyPopup).
-    return -1;
+    HWND window = pParentFrame ? pParentFrame->getWindow() : nullptr;
+    if (!window)
+        return -1;
+    CNativeMenuBuilder builder;
+    int32_t nextCommand = 0;
+    auto* menu = static_cast<HMENU>(buildPopup(builder, nextCommand));
+    int32_t command = -1;
+    const UINT tracking = (lastButton & kRButton) ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON;
+    if (menu && TrackPopupMenu(menu, tracking, screenPoint.h, screenPoint.v, 0, window, nullptr))
+    {
+        // The choice waits in the queue as the command the menu posted to the frame's window.
+        MSG message{};
+        if (PeekMessageA(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
+            HIWORD(message.wParam) == 0)
+            command = LOWORD(message.wParam);
+    }
+    destroyPopup(builder);
+    return command;
 }
 
 void COptionMenu::applyChoice(CDrawContext* context, int32_t command)

@@ -118,10 +118,10 @@ public:
     void* getPlatformControl() const { return platformControl; }
 
 protected:
-    // THE WINDOW SYSTEM'S STEP: shows the pop-up built from the entries at `screenPoint` (the
-    // top-left of the menu, screen pixels) and answers the chosen command number, or -1 when
-    // the pop-up was dismissed or could not be shown. Everything else of the pop-up is done
-    // around it, free of the window system.
+    // The window system's step: shows the pop-up built from the entries at `screenPoint` (the
+    // top-left of the menu, screen pixels) on the frame's window, runs its modal loop, and
+    // answers the chosen command number, or -1 when the pop-up was dismissed or could not be
+    // shown. Everything else of the pop-up is done around it, free of the window system.
     virtual int32_t popUp(const CPoint& screenPoint);
     // Where the pop-up opens: the menu's bottom-left (top-left with kPopUpAtTopStyle) on the
     // screen, from the context's screen offset or, without one, the frame window's position.

@@ -6,6 +6,8 @@
 #include "toolkit/Buttons.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CFrameEditor.h"
+#include "toolkit/COptionMenu.h"
+#include "toolkit/COptionMenuScheme.h"
 #include "toolkit/DrawingFacilities.h"
 
 #include <cstdio>
@@ -69,6 +71,31 @@ int32_t buttonsOf(WPARAM keys)
     if (GetAsyncKeyState(VK_MENU) & 0x8000)
         buttons |= kAlt;
     return buttons;
+}
+
+// The scheme that measures and draws an owner-drawn menu item: the one of the option menu whose
+// pop-up is open, which is the frame's focus view while it is. Null for other items and views.
+COptionMenuScheme* schemeOfOpenMenu(CFrame* frame, UINT controlType, ULONG_PTR itemData)
+{
+    if (controlType != ODT_MENU || !itemData)
+        return nullptr;
+    CView* focus = frame->getFocusView();
+    if (!focus || !focus->isTypeOf("COptionMenu"))
+        return nullptr;
+    return static_cast<COptionMenu*>(focus)->getScheme();
+}
+
+int32_t schemeStateOf(UINT itemState)
+{
+    int32_t state = 0;
+    if (itemState & ODS_CHECKED)
+        state |= kMenuItemChecked;
+    // Greyed items are as unavailable as disabled ones, and look it.
+    if (itemState & (ODS_DISABLED | ODS_GRAYED))
+        state |= kMenuItemDisabled;
+    if (itemState & ODS_SELECTED)
+        state |= kMenuItemSelected;
+    return state;
 }
 
 } // namespace
@@ -172,6 +199,37 @@ LRESULT CALLBACK CFrame::windowProcedure(HWND hwnd, UINT message, WPARAM wParam,
         context->forget();
         EndPaint(hwnd, &paint);
         return 0;
+    }
+    case WM_MEASUREITEM:
+    {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        COptionMenuScheme* scheme =
+            item ? schemeOfOpenMenu(frame, item->CtlType, item->itemData) : nullptr;
+        if (!scheme)
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        CPoint size(0, 0);
+        CDrawContext* context = new CDrawContext(frame, nullptr, hwnd);
+        scheme->getItemSize(reinterpret_cast<const char*>(item->itemData), context, size);
+        context->forget();
+        // A scheme of someone else's making may answer a negative size: no room at all.
+        item->itemWidth = static_cast<UINT>(size.h > 0 ? size.h : 0);
+        item->itemHeight = static_cast<UINT>(size.v > 0 ? size.v : 0);
+        return 1;
+    }
+    case WM_DRAWITEM:
+    {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        COptionMenuScheme* scheme =
+            item ? schemeOfOpenMenu(frame, item->CtlType, item->itemData) : nullptr;
+        if (!scheme)
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        const RECT& r = item->rcItem;
+        CDrawContext* context = new CDrawContext(frame, item->hDC, nullptr);
+        scheme->drawItem(reinterpret_cast<const char*>(item->itemData),
+                         static_cast<int32_t>(item->itemID), schemeStateOf(item->itemState),
+                         context, CRect(r.left, r.top, r.right, r.bottom - 1));
+        context->forget();
+        return 1;
     }
     case WM_DESTROY:
         // The host destroyed its window, and ours with it. The drop target goes while the

@@ -374,6 +374,54 @@ TEST_F(PluginEditorTest, TheWheelStepsAKnobAndControlClickResetsIt)
     plugin->dispatch(effEditClose);
 }
 
+// A click on SYNC opens its pop-up; a click on "1/8" sends the entry's index as automation, in
+// one gesture, and the menu shows it.
+TEST_F(PluginEditorTest, ChoosingOneEighthInTheSyncMenuAutomatesParameter2To2)
+{
+    plugin->set(2, 0.0f);
+    openEditor(*plugin, top_);
+    ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
+    host.clear();
+    const POINT menu = screenPointIn(top_, 26 + 10, 106 + 8);
+    InputThread hand(server_->displayName(),
+                     [&](HostClient& c)
+                     {
+                         c.click(menu.x, menu.y);
+                         std::vector<Window> popups;
+                         waitUntil(
+                             [&]
+                             {
+                                 popups = c.popupWindows();
+                                 return !popups.empty();
+                             },
+                             [] { pause(10); });
+                         if (popups.empty())
+                             return;
+                         Window root = 0;
+                         int x = 0, y = 0;
+                         unsigned width = 0, height = 0, border = 0, depth = 0;
+                         XGetGeometry(c.display(), popups[0], &root, &x, &y, &width, &height,
+                                      &border, &depth);
+                         const int frame = (static_cast<int>(height) - 13 * 18) / 2;
+                         const POINT origin = c.screenOrigin(popups[0]);
+                         pause(100);
+                         c.click(origin.x + 20, origin.y + frame + 2 * 18 + 9);
+                     });
+    EXPECT_TRUE(idleUntil([&] { return hand.done() && plugin->get(2) == 2.0f; }));
+    EXPECT_EQ(plugin->get(2), 2.0f);
+    const std::vector<HostRequest> automation = host.of(audioMasterAutomate);
+    ASSERT_EQ(automation.size(), 1u);
+    EXPECT_EQ(automation[0].index, 2);
+    EXPECT_EQ(automation[0].opt, 2.0f);
+    EXPECT_EQ(host.of(audioMasterBeginEdit).size(), 1u);
+    EXPECT_EQ(host.of(audioMasterEndEdit).size(), 1u);
+    EXPECT_TRUE(onGuiThread(automation));
+    EXPECT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
+    syncBoth();
+    EXPECT_TRUE(host_->popupWindows().empty());
+    plugin->dispatch(effEditClose);
+}
+
 // The host plays automation on its audio thread: the window follows at the next idle and
 // nothing goes back to the host; parameters without a control change nothing in the window.
 TEST_F(PluginEditorTest, AutomationFromTheAudioThreadShowsAtTheNextIdleWithoutAnEcho)

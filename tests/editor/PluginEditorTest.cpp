@@ -8,6 +8,7 @@
 
 #include "tests/editor/EditorPicture.h"
 #include "tests/editor/ModuleHost.h"
+#include "tests/editor/OpeningCycles.h"
 
 #include <X11/keysym.h>
 
@@ -89,6 +90,15 @@ protected:
         ASSERT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 1);
         ASSERT_NE(rect, nullptr);
         EXPECT_EQ(rect->right, kEditorWidth);
+    }
+
+    // Opens the editor of the main instance and idles until it shows its values; the host's
+    // record starts afresh.
+    void openSettled()
+    {
+        openEditor(*plugin, top_);
+        ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
+        host.clear();
     }
 
     // The host's GUI thread: an idle every 20 ms until `done` holds or five seconds passed.
@@ -227,9 +237,7 @@ TEST_P(KnobDragTest, ADragOf100PixelsUpIsOneGestureWithTheHostIdledAbout20TimesA
 {
     const DragCase drag = GetParam();
     plugin->set(1, 0.25f);
-    openEditor(*plugin, top_);
-    ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
-    host.clear();
+    ASSERT_NO_FATAL_FAILURE(openSettled());
 
     const POINT at = screenPointIn(top_, kSpeedX, kSpeedY);
     InputThread hand(server_->displayName(),
@@ -300,9 +308,7 @@ INSTANTIATE_TEST_SUITE_P(PlainAndFine, KnobDragTest,
 // on with: the drag ends without reaching the editor that is gone, and the window goes with it.
 TEST_F(PluginEditorTest, TheHostClosingThePluginDuringAKnobDragEndsTheDragQuietly)
 {
-    openEditor(*plugin, top_);
-    ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
-    host.clear();
+    ASSERT_NO_FATAL_FAILURE(openSettled());
     const std::function<void()> closePlugin = [&]
     {
         if (plugin->effect)
@@ -341,9 +347,7 @@ TEST_F(PluginEditorTest, TheHostClosingThePluginDuringAKnobDragEndsTheDragQuietl
 TEST_F(PluginEditorTest, TheWheelStepsAKnobAndControlClickResetsIt)
 {
     plugin->set(1, 0.25f);
-    openEditor(*plugin, top_);
-    ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
-    host.clear();
+    ASSERT_NO_FATAL_FAILURE(openSettled());
     const POINT at = screenPointIn(top_, kSpeedX, kSpeedY);
     {
         InputThread hand(server_->displayName(),
@@ -379,9 +383,7 @@ TEST_F(PluginEditorTest, TheWheelStepsAKnobAndControlClickResetsIt)
 TEST_F(PluginEditorTest, ChoosingOneEighthInTheSyncMenuAutomatesParameter2To2)
 {
     plugin->set(2, 0.0f);
-    openEditor(*plugin, top_);
-    ASSERT_TRUE(showsAfterIdling(valuesOf(*plugin), top_));
-    host.clear();
+    ASSERT_NO_FATAL_FAILURE(openSettled());
     const POINT menu = screenPointIn(top_, 26 + 10, 106 + 8);
     InputThread hand(server_->displayName(),
                      [&](HostClient& c)
@@ -533,27 +535,9 @@ TEST_F(PluginEditorTest, AHundredOpeningsLeaveNoServerResourcesDescriptorsOrHeap
     keeper.dispatch(effEditIdle);
     syncBoth();
     const Window keeperWindow = host_->childrenOf(keeperTop).at(0);
-    for (int i = 0; i < 5; ++i)
-        cycle();
-    host_->sync();
-    const long resources = host_->resourcesOfOwner(keeperWindow);
-    for (int i = 0; i < 100; ++i)
-        cycle();
-    host_->sync();
-    EXPECT_EQ(host_->resourcesOfOwner(keeperWindow), resources);
+    expectCyclesKeepServerResources(*host_, keeperWindow, cycle, [&] { host_->sync(); });
     keeper.dispatch(effEditClose);
-
-    // Without it, each opening opens and closes the connection.
-    for (int i = 0; i < 5; ++i)
-        cycle();
-    const int clients = host_->clientCount();
-    const int fds = qev::test::openFileDescriptors();
-    const size_t heap = qev::test::heapInUse();
-    for (int i = 0; i < 100; ++i)
-        cycle();
-    EXPECT_EQ(qev::test::openFileDescriptors(), fds);
-    EXPECT_LT(qev::test::heapInUse(), heap + 16 * 1024) << "more than 160 bytes left per opening";
-    EXPECT_TRUE(waitUntil([&] { return host_->clientCount() == clients; }));
+    expectCyclesLeaveNothing(*host_, cycle);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EngineParams.h"
 #include "engine/FloatOps.h"
 #include "engine/Lfo.h"
 #include "engine/PhaserStage.h"
@@ -109,8 +110,9 @@ inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, 
     // A stage that did not run in the previous frame starts from rest, as a new stage does:
     // resuming from the state it froze in would replay the audio it last heard. Per stage this
     // is "ran before" against "runs now", a mask that zeroes the stage's state where it rises.
-    const bool runStage2 = type > 0.0f;
-    const bool runStage3 = type >= 2.0f; // whole part above 1, without converting to int
+    const int extraStages = extraStagesOf(type);
+    const bool runStage2 = extraStages >= 1;
+    const bool runStage3 = extraStages >= 2;
     if (runStage2 && !stage2Ran)
         stage2->startFromRest();
     if (runStage3 && !stage3Ran)

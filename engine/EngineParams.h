@@ -23,6 +23,25 @@ enum ParamIndex : int
 
 constexpr int kNumParams = 23;
 
+// The SYNC_SPEED entry the engine runs, 0 (free) to 12: whole parts of 1 and above, 12 for
+// everything beyond; below 1, NaN included, is free running.
+constexpr int kLastSyncEntry = 12;
+inline int syncEntryOf(float syncSpeed)
+{
+    if (!(syncSpeed >= 1.0f))
+        return 0;
+    return syncSpeed < static_cast<float>(kLastSyncEntry) ? static_cast<int>(syncSpeed)
+                                                          : kLastSyncEntry;
+}
+
+// The stages the engine runs beyond the first for a TYPE value, counted by comparison (no
+// conversion to int): above 0 one more, 2 and above two more; NaN none.
+constexpr int kMaxExtraStages = 2;
+inline int extraStagesOf(float type)
+{
+    return type >= 2.0f ? kMaxExtraStages : (type > 0.0f ? 1 : 0);
+}
+
 // The live parameter values: 23 floats indexed by parameter number, all 0.0 when created.
 // One thread writes (the plug-in's setParameter), the audio thread reads every frame. Each
 // value is a relaxed atomic float: written and read whole, never torn, no lock, and on x86-64

@@ -29,7 +29,7 @@ namespace qev
 class StereoPhaser
 {
 public:
-    static constexpr int kSyncEntries = 12;
+    static constexpr int kSyncEntries = kLastSyncEntry;
     static constexpr float kDcCutoff = 0.04f;
     static constexpr float kDefaultTempo = 120.0f;
     static constexpr float kMinTempo = 1.0f;
@@ -107,10 +107,9 @@ inline float StereoPhaser::rateFor(float speed, float syncSpeed, float tempo, fl
     const float limit = rateLimitFor(lowPosition, highPosition);
     // SYNC_SPEED below 1 (including fractions a host may automate between 0 and 1, negatives
     // and NaN) runs free at SPEED; whole parts above 12 use the last entry.
-    if (syncSpeed >= 1.0f)
+    const int entry = syncEntryOf(syncSpeed);
+    if (entry > 0)
     {
-        const int entry = syncSpeed < static_cast<float>(kSyncEntries) ? static_cast<int>(syncSpeed)
-                                                                       : kSyncEntries;
         if (!(tempo > 0.0f && std::isfinite(tempo)))
             tempo = kDefaultTempo;
         tempo = clampOrLow(tempo, kMinTempo, kMaxTempo);

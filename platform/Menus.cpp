@@ -15,11 +15,17 @@ struct MenuRegistry
     uintptr_t next = 1;
 };
 
-// Made on first use and never destroyed, as the rest of the module-wide state.
-MenuRegistry& registry()
+// Made on first use and destroyed only when the module is unloaded, as the rest of the
+// module-wide state.
+MenuRegistry*& registryPointer()
 {
     static MenuRegistry* r = new MenuRegistry;
-    return *r;
+    return r;
+}
+
+MenuRegistry& registry()
+{
+    return *registryPointer();
 }
 
 // Whether `candidate` is `menu` or lies below it: appending it would make a loop.
@@ -66,6 +72,13 @@ Menu* findMenu(HMENU handle)
         if (m->handle == handle)
             return m.get();
     return nullptr;
+}
+
+void releaseMenuRegistry()
+{
+    MenuRegistry*& r = registryPointer();
+    delete r;
+    r = nullptr;
 }
 
 bool menuTakesEvent(const XEvent& event)

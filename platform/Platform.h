@@ -84,6 +84,11 @@ unsigned long windowSystemRequests();
 // Waits until the server has handled everything sent on the module's connection (XSync), so that
 // another client sees its effects.
 void syncWindowSystem();
+// At unload: frees the module-wide state (window classes, queues, menus), so that a host that
+// loads and unloads the module many times keeps nothing of it. Kept while a window of ours still
+// exists (the connection is open): a host that unloads the module under an open editor loses
+// no more than the state.
+void releaseWindowSystemState();
 
 #endif
 

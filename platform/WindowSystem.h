@@ -201,6 +201,8 @@ void freeCursors(Display* display);
 // ---- Menus
 // ---------------------------------------------------------------------------------------
 
+// At unload, with the rest of the module-wide state: destroys every menu left.
+void releaseMenuRegistry();
 // Whether the tracked menu takes this event (input while it runs, anything for its windows).
 bool menuTakesEvent(const XEvent& event);
 

@@ -54,10 +54,30 @@ void uninstallHandler()
 
 } // namespace
 
-WindowSystem& windowSystem()
+namespace
+{
+
+WindowSystem*& statePointer()
 {
     static WindowSystem* state = new WindowSystem;
-    return *state;
+    return state;
+}
+
+} // namespace
+
+WindowSystem& windowSystem()
+{
+    return *statePointer();
+}
+
+void releaseWindowSystemState()
+{
+    WindowSystem*& state = statePointer();
+    if (!state || state->display)
+        return;
+    delete state;
+    state = nullptr;
+    releaseMenuRegistry();
 }
 
 bool onWindowThread()

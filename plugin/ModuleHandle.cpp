@@ -43,6 +43,7 @@ __attribute__((constructor)) void recordModuleAtLoad()
 // while they keep running.
 __attribute__((destructor)) void releaseRuntimeAtUnload()
 {
+    platform::releaseWindowSystemState();
     __gnu_cxx::__freeres();
 }
 

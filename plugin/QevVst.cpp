@@ -1,5 +1,6 @@
 #include "plugin/QevVst.h"
 
+#include "editor/QevVstEditor.h"
 #include "plugin/ParameterText.h"
 
 #include <cstdio>
@@ -37,7 +38,8 @@ void copyName(char* text, const char (&name)[qev::ProgramRecord::kNameSize])
 QevVst::QevVst(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, qev::kNumParams)
 {
-    // The editor object joins here once the plug-in has one.
+    // The base owns it from here (setEditor) and deletes it with the plug-in.
+    guiEditor = new QevVstEditor(this);
     engine.reset(new qev::StereoPhaser(getSampleRate(), params));
     programsAreChunks(true);
     programs.reset(new qev::ProgramRecord[kNumPrograms]);
@@ -122,6 +124,8 @@ void QevVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFr
 void QevVst::setParameter(VstInt32 index, float value)
 {
     params.set(index, value);
+    if (guiEditor)
+        guiEditor->setParameter(index, value);
 }
 
 float QevVst::getParameter(VstInt32 index)
@@ -157,12 +161,23 @@ void QevVst::makeCurrent(VstInt32 program)
         leaving.values[i] = params.exchange(i, entering.values[i]);
     curProgram = program;
     programNumber.store(program, std::memory_order_relaxed);
+    showValuesInEditor();
 }
 
 void QevVst::loadCurrentProgram()
 {
     for (int i = 0; i < qev::kNumParams; ++i)
         params.set(i, currentProgram().values[i]);
+    showValuesInEditor();
+}
+
+// The editor hears of values that change without setParameter: program switches and chunks.
+void QevVst::showValuesInEditor()
+{
+    if (!guiEditor)
+        return;
+    for (int i = 0; i < qev::kNumParams; ++i)
+        guiEditor->setParameter(i, params.get(i));
 }
 
 void QevVst::storeCurrentProgram(qev::ProgramRecord& record)

@@ -27,6 +27,8 @@
 #include <memory>
 #include <mutex> // std::lock_guard
 
+class QevVstEditor;
+
 class QevVst : public AudioEffectX
 {
 public:
@@ -47,7 +49,8 @@ public:
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
 
     // Index 0..22: stored in the current program and in the engine's parameters, unchanged
-    // (no clamping); other indices are ignored.
+    // (no clamping), then handed to the editor (which only stores it: safe on the audio
+    // thread); other indices are ignored.
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
 
@@ -84,7 +87,10 @@ private:
     void loadCurrentProgram();
     void storeCurrentProgram(qev::ProgramRecord& record);
     void makeCurrent(VstInt32 program);
+    void showValuesInEditor();
 
+    // Created with the plug-in and owned by the base, which deletes it last.
+    QevVstEditor* guiEditor = nullptr;
     std::unique_ptr<qev::StereoPhaser> engine; // the audio thread's, but for construction
     qev::EngineHandover<qev::StereoPhaser> nextEngine;
     qev::EngineParams params;

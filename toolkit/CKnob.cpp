@@ -377,7 +377,9 @@ void CKnob::mouse(CDrawContext* context, const CPoint& where, int32_t buttons)
         }
         getMouseLocation(context, point);
         doIdleStuff();
-    } while ((current & kLButton) && pParentFrame);
+        // A frame closed meanwhile (the host closed the editor, or removed the plug-in with it,
+        // during its idle) ends the drag: the listener may be gone.
+    } while ((current & kLButton) && pParentFrame && pParentFrame->isOpen());
     if (pParentFrame)
         endEdit();
     else if (editor)

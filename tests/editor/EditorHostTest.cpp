@@ -4,6 +4,7 @@
 #include "tests/platform/WindowTestKit.h"
 
 #include "tests/editor/EditorTestKit.h"
+#include "tests/editor/OpeningCycles.h"
 
 #include <memory>
 
@@ -154,27 +155,9 @@ TEST_F(EditorHostTest, AHundredOpeningsLeaveNoServerResourcesDescriptorsOrHeapBe
     // While a window of ours stays, the connection does too: what the server holds for it must
     // not grow.
     HWND keeper = makeChild(hostWindow(), 10, 10);
-    for (int i = 0; i < 5; ++i)
-        cycle();
-    syncBoth();
-    const long resources = host_->resourcesOfOwner(HostClient::xid(keeper));
-    for (int i = 0; i < 100; ++i)
-        cycle();
-    syncBoth();
-    EXPECT_EQ(host_->resourcesOfOwner(HostClient::xid(keeper)), resources);
+    expectCyclesKeepServerResources(*host_, HostClient::xid(keeper), cycle, [&] { syncBoth(); });
     DestroyWindow(keeper);
-
-    // Without one, each opening opens and closes the connection.
-    for (int i = 0; i < 5; ++i)
-        cycle();
-    const int clients = host_->clientCount();
-    const int fds = qev::test::openFileDescriptors();
-    const size_t heap = qev::test::heapInUse();
-    for (int i = 0; i < 100; ++i)
-        cycle();
-    EXPECT_EQ(qev::test::openFileDescriptors(), fds);
-    EXPECT_LT(qev::test::heapInUse(), heap + 16 * 1024) << "more than 160 bytes left per opening";
-    EXPECT_TRUE(waitUntil([&] { return host_->clientCount() == clients; }));
+    expectCyclesLeaveNothing(*host_, cycle);
     EXPECT_FALSE(qev::platform::windowSystemConnected());
 }
 

@@ -72,12 +72,14 @@ void processOneBlock(AEffect* effect)
     effect->processReplacing(effect, buffers, buffers, 256);
 }
 
-void expectBackToStart(const Resources& start, const char* what)
+// heapSlack: growth allowed that does not come from the cycles themselves (see the load test).
+void expectBackToStart(const Resources& start, const char* what, long heapSlack = 0)
 {
     const Resources end = resourcesNow();
     std::printf("%s: heap %ld -> %ld bytes, fds %ld -> %ld, threads %ld -> %ld\n", what,
                 start.heapBytes, end.heapBytes, start.fds, end.fds, start.threads, end.threads);
-    EXPECT_EQ(end.heapBytes, start.heapBytes) << what;
+    EXPECT_LE(end.heapBytes - start.heapBytes, heapSlack) << what;
+    EXPECT_GE(end.heapBytes, start.heapBytes - heapSlack) << what;
     EXPECT_EQ(end.fds, start.fds) << what;
     EXPECT_EQ(end.threads, start.threads) << what;
 }
@@ -101,9 +103,14 @@ TEST(ModuleLifecycle, ThousandInstancesLeaveNothingBehind)
 
 TEST(ModuleLifecycle, ThousandLoadsAndUnloadsLeaveNothingBehind)
 {
-    // The system's loader keeps about a kilobyte of bookkeeping over the first few loads of a
-    // module (the same after 10 loads as after 3000); what is measured is what follows.
-    for (int i = 0; i < 10; ++i)
+    // The system's loader and the window-system libraries the module links (X11, fontconfig,
+    // FreeType, libpng) keep bookkeeping of their own across loads: a library that only links
+    // them and does nothing grows by about 30 KB over its first 300 loads, then by a few hundred
+    // bytes now and then (about 1.5 bytes a load on average, in steps). What is measured is what
+    // follows the warm-up, with room for those steps but not for a leak: losing even the
+    // smallest allocation (32 bytes of heap) on every load would take twice the room.
+    constexpr long kLoaderSteps = kCycles * 16;
+    for (int i = 0; i < 300; ++i)
     {
         ModuleHost warmUp;
         ASSERT_NE(warmUp.open(), nullptr);
@@ -118,7 +125,7 @@ TEST(ModuleLifecycle, ThousandLoadsAndUnloadsLeaveNothingBehind)
         processOneBlock(host.effect);
     }
     EXPECT_FALSE(moduleMapped());
-    expectBackToStart(start, "load/unload");
+    expectBackToStart(start, "load/unload", kLoaderSteps);
 }
 
 } // namespace

@@ -94,9 +94,7 @@ TEST_F(QevVstModule, IdentifiesItself)
     EXPECT_EQ(effect->numParams, 23);
     EXPECT_EQ(effect->numInputs, 2);
     EXPECT_EQ(effect->numOutputs, 2);
-    EXPECT_TRUE(effect->flags & effFlagsCanReplacing);
-    EXPECT_TRUE(effect->flags & effFlagsProgramChunks);
-    EXPECT_FALSE(effect->flags & effFlagsHasEditor);
+    EXPECT_EQ(effect->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks);
     char text[64] = {};
     EXPECT_EQ(host.dispatch(effGetEffectName, 0, 0, text), 1);
     EXPECT_STREQ(text, "QEV Phaser - QEV");

@@ -143,7 +143,7 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             EXPECT_GE(engine.right->maxLfoRate(setting.values[2], setting.values[3]),
                       speed * speed * speed * 6.0f)
                 << what;
-            if (engine.right->frequencyTable[0] >= PhaserStage::kFrequencyFloor)
+            if (engine.right->frequencyTable[0] >= PhaserStages::kFrequencyFloor)
                 continue; // nothing reaches the floor
             // The dip: 20 table steps either side of the lowest point.
             engine.right->lfo->phase = 172.0f;
@@ -152,12 +152,11 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             {
                 float l = 0.5f, r = -0.5f;
                 engine.step(l, r, 120.0f);
-                for (const PhaserStage* stage :
-                     {engine.right->stage1.get(), engine.right->stage2.get(),
-                      engine.right->stage3.get()})
-                    longest = std::max(longest, stage->framesBelowFloor);
+                for (int stage = 1; stage <= 3; ++stage)
+                    longest = std::max(longest, engine.stages->framesBelowFloor[PhaserStages::lane(
+                                                    PhaserStages::kRight, stage)]);
             }
-            EXPECT_LT(longest, engine.right->stage1->floorHoldFrames) << what;
+            EXPECT_LT(longest, engine.stages->floorHoldFrames) << what;
             if (fs == 192000.0f && std::string(setting.name) == "Wet Hard Mono")
             {
                 EXPECT_GT(longest, 0.8f * fs) << what; // the longest dip, watched whole
@@ -176,7 +175,8 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             const float frames = 4.0f / (256.0f * speed * speed * speed * 6.0f / fs);
             expectSameOutput(engine, reference, params, static_cast<int>(frames), 120.0f, 7,
                              std::string(slowSweep.name) + " at " + std::to_string(fs));
-            EXPECT_GT(engine.right->stage1->framesBelowFloor, 0.0f);
+            EXPECT_GT(engine.stages->framesBelowFloor[PhaserStages::lane(PhaserStages::kRight, 1)],
+                      0.0f);
         }
     }
 }
@@ -189,7 +189,7 @@ TEST(StereoPhaser, SyncedFactoryProgramsUpTo180BpmAreUnchangedAt44And48Khz)
     {
         EngineParams params;
         StereoPhaser engine(fs, params);
-        EXPECT_GT(engine.right->frequencyTable[0], PhaserStage::kFrequencyFloor);
+        EXPECT_GT(engine.right->frequencyTable[0], PhaserStages::kFrequencyFloor);
         for (const FactorySetting& setting : kFactorySettings)
             EXPECT_GE(engine.right->maxLfoRate(setting.values[2], setting.values[3]),
                       1440.0f * 180.0f / StereoPhaser::kSyncScale)
@@ -574,7 +574,7 @@ TEST(StereoPhaser, RebuildStartsFreshChannelsButKeepsTheDcFilters)
         ASSERT_TRUE(engine.rebuild(fs));
         EXPECT_EQ(engine.left->sampleRate, fs);
         EXPECT_EQ(engine.left->lfo->phase, 0.0f);
-        EXPECT_EQ(engine.right->stage1->y1, 0.0f);
+        EXPECT_EQ(engine.stages->y1[PhaserStages::lane(PhaserStages::kRight, 1)], 0.0f);
         EXPECT_EQ(engine.leftDc->lastOutput, dcState);
     }
 }

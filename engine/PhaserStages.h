@@ -1,0 +1,222 @@
+#pragma once
+
+#include "engine/FloatLanes.h"
+#include "engine/FloatOps.h"
+
+#include <cmath>
+#include <memory>
+
+namespace qev
+{
+
+// Rational approximation of tanh built from the first four terms of the exponential series:
+// odd, within -1..1, approaching +-1 as 1 - 12/(q + 6). Zero counts as positive. For a float
+// or lane by lane.
+template <class T>
+inline T saturate(T x)
+{
+    using std::abs;
+    // |2x| is exact in float whenever it is finite, and overflows to infinity exactly when the
+    // double route (2x in double, rounded to float) does, so float arithmetic gives the same
+    // value without the two conversions on the feedback chain.
+    const T a = abs(T(2.0f) * x);
+    const T q = T(6.0f) + a * (T(6.0f) + a * (T(3.0f) + a));
+    return negatedIfNegative((q - 6.0f) / (q + 6.0f), x);
+}
+
+// The phaser stages of both channels, the filter core, stepped side by side in lanes.
+//
+// Each stage: two identical second-order all-pass sections running side by side on the same
+// input, cross-coupled: section 1 hears section 2's saturated output, section 2 hears
+// section 1's output, both with gain k * 0.999 from the previous frame. Each lane is one
+// stage: its members below hold, lane by lane, the fields a single stage has, and one step
+// runs the same float operations on every lane in the same order as on a single stage, so
+// every lane gives the bits the stage would give alone.
+//
+// Lanes, two 4-wide groups: [right 1, left 1, right 2, left 2 | right 3, left 3, -, -], where
+// "right 2" is the right channel's second stage (lane(kRight, 2)). The first stage of each
+// channel always runs, the second for TYPE above 0, the third for TYPE 2 and above; a stage
+// that does not run keeps every member unchanged, and one that starts running again starts
+// from rest, as a new stage does (resuming from the state it froze in would replay the audio
+// it last heard). The last two lanes never run and stay at rest. When no stage of the second
+// group runs, the group is not computed.
+//
+// Frequency floor. Below b = 1.22e-5 the interpolated cosine rounds to 1.0 and r * r rounds
+// to 2r - 1, which puts a pole exactly on z = 1 in float: held there, the recursion integrates
+// its own rounding errors (a steady 440 Hz sine at 192 kHz with LOFREQ = HIFREQ = 0 grows to
+// 14 times its level after 5 s, and to 58 times later on). A stage frequency that stays below
+// kFrequencyFloor = 1.5e-5 for kFloorHoldSeconds is held at the floor, where the poles lie
+// strictly inside: 40 s of the same sine stay at their level at 88.2 to 192 kHz, with and
+// without feedback. The hold is a third of the shortest time the growth took to show (3 s).
+// The floor lies below every frequency the tables give at 44.1 and 48 kHz; at 88.2 to 192 kHz
+// it moves the bottom of a sweep that rests there from 0.03..0.12 Hz to 0.66..1.44 Hz. A moving
+// sweep only passes through: the factory programs dip below the floor for at most 0.89 s per
+// cycle at 88.2 to 192 kHz ("Wet Hard Mono" at 192 kHz), so they keep every bit, as does every
+// stage frequency above the floor. (At 384 kHz that program's dip lasts 1.9 s and the floor
+// holds the last 0.9 s of it.) The hold counts frames, one count per stage.
+//
+// Runaway guard. With its coefficients modulated by the LFO, the direct-form all-pass
+// recursion can gain energy from the modulation itself (parametric growth). The engine keeps
+// the LFO slow enough for the sweep (StereoPhaser's rate limit), so in normal operation
+// |out1| + |out2| stays far below kRunawayLimit; as a last resort a sum beyond it, or one that
+// is not finite, restarts that stage alone from rest, silent for that frame, and marks the
+// frame in `restarted` so that the owner can keep the jump out of its DC blocker. Below the
+// limit the step is the plain recursion, bit for bit.
+//
+// Runs on the audio thread; allocates nothing per step.
+class PhaserStages
+{
+public:
+    static constexpr int kLanes = 8;
+    static constexpr int kGroups = kLanes / FloatLanes::kWidth;
+    static constexpr int kCosineSteps = 1024;
+    static constexpr float kRunawayLimit = 10000.0f;
+    static constexpr float kFrequencyFloor = 1.5e-5f;
+    static constexpr float kFloorHoldSeconds = 1.0f;
+
+    enum Channel : int
+    {
+        kRight = 0,
+        kLeft = 1
+    };
+    // The lane of a channel's stage 1, 2 or 3.
+    static constexpr int lane(int channel, int stage) { return 2 * (stage - 1) + channel; }
+
+    // sampleRate in hertz sets how many frames make kFloorHoldSeconds. All lanes at rest.
+    explicit PhaserStages(float sampleRate);
+
+    // One frame of both channels' stages. input: each channel's input sample; b: each
+    // channel's stage frequencies 1, 2, 3, normalised (1.0 = half the sample rate), expected
+    // in 0..1 and read up to 1 in the cosine table whatever they are; k: feedback amount, 0..1;
+    // type: counts the stages beyond the first (fractions: > 0 runs two, >= 2 runs three).
+    // Stage 1 hears half the input, stage 2 a quarter, stage 3 an eighth. Sets output[] to each
+    // channel's summed stage outputs and restarted[] to whether one of its stages restarted.
+    inline void step(const float (&input)[2], const float (&b)[2][3], float k, float type);
+
+    // Zeroes every member that carries from frame to frame, in the lanes whose bit is set in
+    // lanes (bit i for lane i): the histories, both feedback values and the floor's hold count.
+    void startFromRest(unsigned lanes);
+
+    // Each a lane per stage, as laid out above.
+    alignas(16) float a1[kLanes], a2[kLanes]; // all-pass coefficients of the last frame run
+    alignas(16) float radius[kLanes];         // pole radius of the last frame run, 0.5..1
+    alignas(16) float x1[kLanes], x1Prev[kLanes]; // section 1 input one and two samples back
+    alignas(16) float y1[kLanes], y1Prev[kLanes]; // section 1 output one and two samples back
+    alignas(16) float x2[kLanes], x2Prev[kLanes]; // section 2 input one and two samples back
+    alignas(16) float y2[kLanes], y2Prev[kLanes]; // section 2 output one and two samples back
+    alignas(16) float feedback1[kLanes]; // saturated output of section 2, fed into section 1
+    alignas(16) float feedback2[kLanes]; // output of section 1, fed into section 2
+    // Consecutive frames with b below the floor (up to 2^24).
+    alignas(16) float framesBelowFloor[kLanes];
+    float denormalOffset; // 1e-9, on the input and on the fed-back section 1 output
+    float floorHoldFrames; // kFloorHoldSeconds in frames
+    // cos(i*pi/1024) for i = 0..1024, plus a guard copy of the last entry so that a lookup at
+    // the very end, whose second entry has weight 0, stays inside the table.
+    std::unique_ptr<float[]> cosineTable;
+    unsigned ranLanes;       // lanes that ran in the last frame
+    unsigned restartedLanes; // lanes the last frame restarted
+    float output[2];         // per channel: summed stage outputs of the last frame
+    bool restarted[2];       // per channel: whether one of its stages restarted in the last frame
+
+private:
+    // Steps the group of lanes from `first` on: the stages in `runs` advance, the others keep
+    // their state. Returns each lane's output: the stage output, +0 where the stage restarted,
+    // -0 where it did not run (adding -0 leaves every sum as it is).
+    template <class Lanes>
+    inline Lanes stepGroup(int first, Lanes input, Lanes b, Lanes k, unsigned runs);
+};
+
+template <class Lanes>
+inline Lanes PhaserStages::stepGroup(int first, Lanes input, Lanes b, Lanes k, unsigned runs)
+{
+    const Lanes running = Lanes::maskOf(runs);
+    const Lanes lastX1 = Lanes::load(x1 + first), lastX1Prev = Lanes::load(x1Prev + first);
+    const Lanes lastY1 = Lanes::load(y1 + first), lastY1Prev = Lanes::load(y1Prev + first);
+    const Lanes lastX2 = Lanes::load(x2 + first), lastX2Prev = Lanes::load(x2Prev + first);
+    const Lanes lastY2 = Lanes::load(y2 + first), lastY2Prev = Lanes::load(y2Prev + first);
+    const Lanes lastFeedback1 = Lanes::load(feedback1 + first);
+    const Lanes lastFeedback2 = Lanes::load(feedback2 + first);
+    const Lanes lastCount = Lanes::load(framesBelowFloor + first);
+
+    // The count stops growing by itself at 2^24, where adding 1 no longer changes a float.
+    const Lanes count = lessThan(b, kFrequencyFloor) & (lastCount + 1.0f);
+    b = select(atLeast(count, floorHoldFrames), kFrequencyFloor, b);
+
+    const Lanes in = input + denormalOffset;
+    const Lanes r = 1.0f - b * 0.5f;
+    // The first stage's frequency can exceed 1.0 by a rounding error (the frequency table's
+    // top entry is 1.00000024 at some rates): the position, and only the position, is held
+    // within the table.
+    const Lanes cosine = interpolate(
+        cosineTable.get(), clampOrLow(b * static_cast<float>(kCosineSteps), 0.0f,
+                                      static_cast<float>(kCosineSteps)));
+    const Lanes c1 = -2.0f * r * cosine; // a1
+    const Lanes c2 = r * r;              // a2
+
+    const Lanes u = in + lastFeedback1 * k * 0.999f;
+    const Lanes out1 = c2 * u + c1 * lastX1 + lastX1Prev - c1 * lastY1 - c2 * lastY1Prev;
+    const Lanes w = in + lastFeedback2 * k * 0.999f;
+    const Lanes out2 = c2 * w + c1 * lastX2 + lastX2Prev - c1 * lastY2 - c2 * lastY2Prev;
+    // Also true for NaN.
+    const Lanes restart = running & notAtMost(abs(out1) + abs(out2), kRunawayLimit);
+    const Lanes advance = andNot(running, restart);
+
+    const Lanes fed2 = out1 + denormalOffset;
+    Lanes s = out2 * 0.25f;
+    s = s - valueIfPositive(s, 2.11e-7f);
+    const Lanes fed1 = 4.0f * saturate(s);
+
+    // A stage that advances takes the new values, one that restarts zeroes them, one that does
+    // not run keeps its own.
+    const auto commit = [&](float* member, Lanes value, Lanes last)
+    { select(advance, value, zeroWhere(restart, last)).store(member + first); };
+    commit(y1Prev, lastY1, lastY1Prev);
+    commit(y1, out1, lastY1);
+    commit(x1Prev, lastX1, lastX1Prev);
+    commit(x1, u, lastX1);
+    commit(y2Prev, lastY2, lastY2Prev);
+    commit(y2, out2, lastY2);
+    commit(x2Prev, lastX2, lastX2Prev);
+    commit(x2, w, lastX2);
+    commit(feedback2, fed2, lastFeedback2);
+    commit(feedback1, fed1, lastFeedback1);
+    commit(framesBelowFloor, count, lastCount);
+    select(running, r, Lanes::load(radius + first)).store(radius + first);
+    select(running, c1, Lanes::load(a1 + first)).store(a1 + first);
+    select(running, c2, Lanes::load(a2 + first)).store(a2 + first);
+
+    restartedLanes |= restart.bits() << first;
+    return select(running, zeroWhere(restart, fed1 + fed2), -0.0f);
+}
+
+inline void PhaserStages::step(const float (&input)[2], const float (&b)[2][3], float k,
+                               float type)
+{
+    const unsigned stage1 = 0x03u, stage2 = 0x0cu, stage3 = 0x30u; // both channels' lanes
+    const unsigned runs = stage1 | (type > 0.0f ? stage2 : 0u) | (type >= 2.0f ? stage3 : 0u);
+    if (const unsigned rising = runs & ~ranLanes)
+        startFromRest(rising);
+    ranLanes = runs;
+    restartedLanes = 0;
+
+    const float right1 = input[kRight] * 0.5f, left1 = input[kLeft] * 0.5f;
+    const float right2 = right1 * 0.5f, left2 = left1 * 0.5f;
+    const float right3 = right2 * 0.5f, left3 = left2 * 0.5f;
+    const FloatLanes out = stepGroup(0, FloatLanes::of(right1, left1, right2, left2),
+                                     FloatLanes::of(b[kRight][0], b[kLeft][0], b[kRight][1],
+                                                    b[kLeft][1]),
+                                     FloatLanes(k), runs);
+    FloatLanes out3 = -0.0f;
+    if (runs >> 4)
+        out3 = stepGroup(4, FloatLanes::of(right3, left3, 0.0f, 0.0f),
+                         FloatLanes::of(b[kRight][2], b[kLeft][2], 0.0f, 0.0f), FloatLanes(k),
+                         runs >> 4);
+    // Per channel, stage 1 + stage 2, then + stage 3; a stage that did not run adds -0.
+    const FloatLanes sum = (out + out.upperHalf()) + out3;
+    output[kRight] = sum.lane0();
+    output[kLeft] = sum.lane1();
+    restarted[kRight] = (restartedLanes & 0x15u) != 0;
+    restarted[kLeft] = (restartedLanes & 0x2au) != 0;
+}
+
+} // namespace qev

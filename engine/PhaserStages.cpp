@@ -21,8 +21,8 @@ float holdFrames(float sampleRate)
 
 PhaserStages::PhaserStages(float sampleRate)
     : denormalOffset(1e-9f), floorHoldFrames(holdFrames(sampleRate)),
-      cosineTable(new float[kCosineSteps + 2]), ranLanes(0), restartedLanes(0), output{0.0f, 0.0f},
-      restarted{false, false}
+      cosineTable(new float[kCosineSteps + 2]), ranLanes(0),
+      restartedLanes(0), output{0.0f, 0.0f}, restarted{false, false}
 {
     for (float* member : {a1, a2, radius})
         for (int i = 0; i < kLanes; ++i)

@@ -12,8 +12,7 @@ namespace qev
 // Rational approximation of tanh built from the first four terms of the exponential series:
 // odd, within -1..1, approaching +-1 as 1 - 12/(q + 6). Zero counts as positive. For a float
 // or lane by lane.
-template <class T>
-inline T saturate(T x)
+template <class T> inline T saturate(T x)
 {
     using std::abs;
     // |2x| is exact in float whenever it is finite, and overflows to infinity exactly when the
@@ -38,8 +37,9 @@ inline T saturate(T x)
 // channel always runs, the second for TYPE above 0, the third for TYPE 2 and above; a stage
 // that does not run keeps every member unchanged, and one that starts running again starts
 // from rest, as a new stage does (resuming from the state it froze in would replay the audio
-// it last heard). The last two lanes never run and stay at rest. When no stage of the second
-// group runs, the group is not computed.
+// it last heard). The last two lanes are spares: they run with the third stages, on silence
+// at kSpareFrequency, so that the group has no idle lane, and nothing reads their output. When
+// no stage of the second group runs, the group is not computed.
 //
 // Frequency floor. Below b = 1.22e-5 the interpolated cosine rounds to 1.0 and r * r rounds
 // to 2r - 1, which puts a pole exactly on z = 1 in float: held there, the recursion integrates
@@ -73,6 +73,7 @@ public:
     static constexpr float kRunawayLimit = 10000.0f;
     static constexpr float kFrequencyFloor = 1.5e-5f;
     static constexpr float kFloorHoldSeconds = 1.0f;
+    static constexpr float kSpareFrequency = 0.5f;
 
     enum Channel : int
     {
@@ -98,8 +99,8 @@ public:
     void startFromRest(unsigned lanes);
 
     // Each a lane per stage, as laid out above.
-    alignas(16) float a1[kLanes], a2[kLanes]; // all-pass coefficients of the last frame run
-    alignas(16) float radius[kLanes];         // pole radius of the last frame run, 0.5..1
+    alignas(16) float a1[kLanes], a2[kLanes];     // all-pass coefficients of the last frame run
+    alignas(16) float radius[kLanes];             // pole radius of the last frame run, 0.5..1
     alignas(16) float x1[kLanes], x1Prev[kLanes]; // section 1 input one and two samples back
     alignas(16) float y1[kLanes], y1Prev[kLanes]; // section 1 output one and two samples back
     alignas(16) float x2[kLanes], x2Prev[kLanes]; // section 2 input one and two samples back
@@ -108,7 +109,7 @@ public:
     alignas(16) float feedback2[kLanes]; // output of section 1, fed into section 2
     // Consecutive frames with b below the floor (up to 2^24).
     alignas(16) float framesBelowFloor[kLanes];
-    float denormalOffset; // 1e-9, on the input and on the fed-back section 1 output
+    float denormalOffset;  // 1e-9, on the input and on the fed-back section 1 output
     float floorHoldFrames; // kFloorHoldSeconds in frames
     // cos(i*pi/1024) for i = 0..1024, plus a guard copy of the last entry so that a lookup at
     // the very end, whose second entry has weight 0, stays inside the table.
@@ -119,80 +120,77 @@ public:
     bool restarted[2];       // per channel: whether one of its stages restarted in the last frame
 
 private:
-    // Steps the group of lanes from `first` on: the stages in `runs` advance, the others keep
-    // their state. Returns each lane's output: the stage output, +0 where the stage restarted,
-    // -0 where it did not run (adding -0 leaves every sum as it is).
+    // Steps the first `width` lanes (2 or 4) of the group from `first` on and reads or writes
+    // no other. Returns each lane's output, 0 where the stage restarted.
     template <class Lanes>
-    inline Lanes stepGroup(int first, Lanes input, Lanes b, Lanes k, unsigned runs);
+    __attribute__((always_inline)) inline Lanes stepGroup(int first, int width, Lanes input,
+                                                          Lanes b, Lanes k);
 };
 
 template <class Lanes>
-inline Lanes PhaserStages::stepGroup(int first, Lanes input, Lanes b, Lanes k, unsigned runs)
+inline Lanes PhaserStages::stepGroup(int first, int width, Lanes input, Lanes b, Lanes k)
 {
-    const Lanes running = Lanes::maskOf(runs);
-    const Lanes lastX1 = Lanes::load(x1 + first), lastX1Prev = Lanes::load(x1Prev + first);
-    const Lanes lastY1 = Lanes::load(y1 + first), lastY1Prev = Lanes::load(y1Prev + first);
-    const Lanes lastX2 = Lanes::load(x2 + first), lastX2Prev = Lanes::load(x2Prev + first);
-    const Lanes lastY2 = Lanes::load(y2 + first), lastY2Prev = Lanes::load(y2Prev + first);
-    const Lanes lastFeedback1 = Lanes::load(feedback1 + first);
-    const Lanes lastFeedback2 = Lanes::load(feedback2 + first);
-    const Lanes lastCount = Lanes::load(framesBelowFloor + first);
+    const auto load = [&](const float* member) { return Lanes::loadFirst(member + first, width); };
+    const auto store = [&](Lanes value, float* member) { value.storeFirst(member + first, width); };
 
     // The count stops growing by itself at 2^24, where adding 1 no longer changes a float.
-    const Lanes count = lessThan(b, kFrequencyFloor) & (lastCount + 1.0f);
+    const Lanes count = lessThan(b, kFrequencyFloor) & (load(framesBelowFloor) + 1.0f);
+    store(count, framesBelowFloor);
     b = select(atLeast(count, floorHoldFrames), kFrequencyFloor, b);
 
     const Lanes in = input + denormalOffset;
     const Lanes r = 1.0f - b * 0.5f;
+    store(r, radius);
     // The first stage's frequency can exceed 1.0 by a rounding error (the frequency table's
     // top entry is 1.00000024 at some rates): the position, and only the position, is held
     // within the table.
-    const Lanes cosine = interpolate(
-        cosineTable.get(), clampOrLow(b * static_cast<float>(kCosineSteps), 0.0f,
-                                      static_cast<float>(kCosineSteps)));
-    const Lanes c1 = -2.0f * r * cosine; // a1
-    const Lanes c2 = r * r;              // a2
+    const Lanes cosine =
+        interpolate(cosineTable.get(), clampOrLow(b * static_cast<float>(kCosineSteps), 0.0f,
+                                                  static_cast<float>(kCosineSteps)));
+    const Lanes c1 = -2.0f * r * cosine;
+    const Lanes c2 = r * r;
+    store(c1, a1);
+    store(c2, a2);
 
-    const Lanes u = in + lastFeedback1 * k * 0.999f;
-    const Lanes out1 = c2 * u + c1 * lastX1 + lastX1Prev - c1 * lastY1 - c2 * lastY1Prev;
-    const Lanes w = in + lastFeedback2 * k * 0.999f;
-    const Lanes out2 = c2 * w + c1 * lastX2 + lastX2Prev - c1 * lastY2 - c2 * lastY2Prev;
-    // Also true for NaN.
-    const Lanes restart = running & notAtMost(abs(out1) + abs(out2), kRunawayLimit);
-    const Lanes advance = andNot(running, restart);
+    const Lanes lastX1 = load(x1), lastY1 = load(y1);
+    const Lanes u = in + load(feedback1) * k * 0.999f;
+    const Lanes out1 = c2 * u + c1 * lastX1 + load(x1Prev) - c1 * lastY1 - c2 * load(y1Prev);
+    store(lastY1, y1Prev);
+    store(out1, y1);
+    store(lastX1, x1Prev);
+    store(u, x1);
+
+    const Lanes lastX2 = load(x2), lastY2 = load(y2);
+    const Lanes w = in + load(feedback2) * k * 0.999f;
+    const Lanes out2 = c2 * w + c1 * lastX2 + load(x2Prev) - c1 * lastY2 - c2 * load(y2Prev);
+    store(lastY2, y2Prev);
+    store(out2, y2);
+    store(lastX2, x2Prev);
+    store(w, x2);
 
     const Lanes fed2 = out1 + denormalOffset;
+    store(fed2, feedback2);
     Lanes s = out2 * 0.25f;
     s = s - valueIfPositive(s, 2.11e-7f);
     const Lanes fed1 = 4.0f * saturate(s);
+    store(fed1, feedback1);
+    const Lanes output = fed1 + fed2;
 
-    // A stage that advances takes the new values, one that restarts zeroes them, one that does
-    // not run keeps its own.
-    const auto commit = [&](float* member, Lanes value, Lanes last)
-    { select(advance, value, zeroWhere(restart, last)).store(member + first); };
-    commit(y1Prev, lastY1, lastY1Prev);
-    commit(y1, out1, lastY1);
-    commit(x1Prev, lastX1, lastX1Prev);
-    commit(x1, u, lastX1);
-    commit(y2Prev, lastY2, lastY2Prev);
-    commit(y2, out2, lastY2);
-    commit(x2Prev, lastX2, lastX2Prev);
-    commit(x2, w, lastX2);
-    commit(feedback2, fed2, lastFeedback2);
-    commit(feedback1, fed1, lastFeedback1);
-    commit(framesBelowFloor, count, lastCount);
-    select(running, r, Lanes::load(radius + first)).store(radius + first);
-    select(running, c1, Lanes::load(a1 + first)).store(a1 + first);
-    select(running, c2, Lanes::load(a2 + first)).store(a2 + first);
-
-    restartedLanes |= restart.bits() << first;
-    return select(running, zeroWhere(restart, fed1 + fed2), -0.0f);
+    // Also true for NaN. Rare: the stages that ran away start from rest, silent this frame.
+    const Lanes restart = notAtMost(abs(out1) + abs(out2), kRunawayLimit);
+    if (const unsigned lanes = restart.bits() & ((1u << width) - 1u))
+    {
+        startFromRest(lanes << first);
+        restartedLanes |= lanes << first;
+        return zeroWhere(restart, output);
+    }
+    return output;
 }
 
-inline void PhaserStages::step(const float (&input)[2], const float (&b)[2][3], float k,
-                               float type)
+inline void PhaserStages::step(const float (&input)[2], const float (&b)[2][3], float k, float type)
 {
-    const unsigned stage1 = 0x03u, stage2 = 0x0cu, stage3 = 0x30u; // both channels' lanes
+    // Both channels' lanes of each stage; the spare lanes run with the third stages.
+    const unsigned stage1 = 0x03u, stage2 = 0x0cu, stage3 = 0xf0u;
     const unsigned runs = stage1 | (type > 0.0f ? stage2 : 0u) | (type >= 2.0f ? stage3 : 0u);
     if (const unsigned rising = runs & ~ranLanes)
         startFromRest(rising);
@@ -202,17 +200,28 @@ inline void PhaserStages::step(const float (&input)[2], const float (&b)[2][3], 
     const float right1 = input[kRight] * 0.5f, left1 = input[kLeft] * 0.5f;
     const float right2 = right1 * 0.5f, left2 = left1 * 0.5f;
     const float right3 = right2 * 0.5f, left3 = left2 * 0.5f;
-    const FloatLanes out = stepGroup(0, FloatLanes::of(right1, left1, right2, left2),
-                                     FloatLanes::of(b[kRight][0], b[kLeft][0], b[kRight][1],
-                                                    b[kLeft][1]),
-                                     FloatLanes(k), runs);
-    FloatLanes out3 = -0.0f;
-    if (runs >> 4)
-        out3 = stepGroup(4, FloatLanes::of(right3, left3, 0.0f, 0.0f),
-                         FloatLanes::of(b[kRight][2], b[kLeft][2], 0.0f, 0.0f), FloatLanes(k),
-                         runs >> 4);
-    // Per channel, stage 1 + stage 2, then + stage 3; a stage that did not run adds -0.
-    const FloatLanes sum = (out + out.upperHalf()) + out3;
+    const FloatLanes input12 = FloatLanes::of(right1, left1, right2, left2);
+    const FloatLanes b12 = FloatLanes::of(b[kRight][0], b[kLeft][0], b[kRight][1], b[kLeft][1]);
+    // Per channel, stage 1 + stage 2, then + stage 3, as far as they run.
+    FloatLanes sum;
+    if (runs == stage1)
+    {
+        sum = stepGroup(0, 2, input12, b12, FloatLanes(k));
+    }
+    else if (!(runs & stage3))
+    {
+        const FloatLanes out = stepGroup(0, 4, input12, b12, FloatLanes(k));
+        sum = out + out.upperHalf();
+    }
+    else
+    {
+        const FloatLanes input3 = FloatLanes::of(right3, left3, 0.0f, 0.0f);
+        const FloatLanes b3 =
+            FloatLanes::of(b[kRight][2], b[kLeft][2], kSpareFrequency, kSpareFrequency);
+        const FloatLanePair out = stepGroup(0, 8, FloatLanePair(input12, input3),
+                                            FloatLanePair(b12, b3), FloatLanePair(k));
+        sum = (out.low + out.low.upperHalf()) + out.high;
+    }
     output[kRight] = sum.lane0();
     output[kLeft] = sum.lane1();
     restarted[kRight] = (restartedLanes & 0x15u) != 0;

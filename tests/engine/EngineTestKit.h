@@ -101,7 +101,8 @@ inline Level measureLevel(StereoPhaser& engine, const EngineParams& params, floa
         }
         engine.step(l, r, tempo);
         peak = std::max({peak, std::abs(l), std::abs(r)});
-        level.restarted = level.restarted || engine.stages->restarted[0] || engine.stages->restarted[1];
+        level.restarted =
+            level.restarted || engine.stages->restarted[0] || engine.stages->restarted[1];
     }
     const float volume = params.get(kParamVolume);
     level.ratio = std::isfinite(peak) ? peak / (inputPeak * 2.0f * volume * volume) : INFINITY;

@@ -50,13 +50,13 @@ TEST(Saturate, IsOddAndZeroAtZeroAndEveryLaneGivesTheScalarBits)
     // |2x| overflows alike in float and through double: both give inf / inf.
     EXPECT_TRUE(std::isnan(saturate(3e38f)) && std::isnan(reference::Stage::sat(3e38f)));
     EXPECT_EQ(saturate(1e12f), reference::Stage::sat(1e12f));
-    const float values[] = {0.0f, -0.0f, 1e-30f, -1e-30f, 0.3f, -7.5f, 3e38f, -INFINITY, NAN,
-                            1e12f, -2.5e-7f, 100.0f};
+    const float values[] = {0.0f,  -0.0f,     1e-30f, -1e-30f, 0.3f,     -7.5f,
+                            3e38f, -INFINITY, NAN,    1e12f,   -2.5e-7f, 100.0f};
     for (int i = 0; i + 4 <= static_cast<int>(std::size(values)); ++i)
     {
         alignas(16) float lanes[4];
         std::memcpy(lanes, values + i, sizeof lanes);
-        saturate(FloatLanes::load(lanes)).store(lanes);
+        saturate(FloatLanes::loadFirst(lanes, 4)).storeFirst(lanes, 4);
         for (int j = 0; j < 4; ++j)
             EXPECT_TRUE(sameBits(lanes[j], saturate(values[i + j]))) << values[i + j];
     }
@@ -173,9 +173,17 @@ struct LiteralStages
     {
         const int i = PhaserStages::lane(channel, stageNumber);
         const reference::Stage& s = stage(channel, stageNumber);
-        const float mine[] = {lanes.x1[i], lanes.x1Prev[i], lanes.y1[i],        lanes.y1Prev[i],
-                              lanes.x2[i], lanes.x2Prev[i], lanes.y2[i],        lanes.y2Prev[i],
-                              lanes.feedback1[i], lanes.feedback2[i], lanes.framesBelowFloor[i]};
+        const float mine[] = {lanes.x1[i],
+                              lanes.x1Prev[i],
+                              lanes.y1[i],
+                              lanes.y1Prev[i],
+                              lanes.x2[i],
+                              lanes.x2Prev[i],
+                              lanes.y2[i],
+                              lanes.y2Prev[i],
+                              lanes.feedback1[i],
+                              lanes.feedback2[i],
+                              lanes.framesBelowFloor[i]};
         const float theirs[] = {s.x1, s.x1p, s.y1,  s.y1p, s.x2,         s.x2p,
                                 s.y2, s.y2p, s.fb1, s.fb2, s.framesBelow};
         for (int m = 0; m < 11; ++m)
@@ -207,8 +215,8 @@ TEST(PhaserStages, EveryLaneMatchesTheLiteralStageBitForBit)
             float b[2][3];
             for (int c = 0; c < 2; ++c)
                 for (int s = 0; s < 3; ++s)
-                    b[c][s] = low[c][s] + (high[c][s] - low[c][s]) *
-                                              static_cast<float>(n % 500) / 500.0f;
+                    b[c][s] =
+                        low[c][s] + (high[c][s] - low[c][s]) * static_cast<float>(n % 500) / 500.0f;
             literal.stepBoth(lanes, {signal(rng), signal(rng)}, b, k, 2.0f,
                              "seed " + std::to_string(seed) + " trial " + std::to_string(trial) +
                                  " frame " + std::to_string(n));
@@ -271,12 +279,13 @@ INSTANTIATE_TEST_SUITE_P(Lanes, PhaserStagesRunaway, ::testing::Range(0, 6));
 
 // Every member a stage has, as lanes.
 using LaneMember = float (PhaserStages::*)[PhaserStages::kLanes];
-constexpr LaneMember kMembers[] = {
-    &PhaserStages::a1,        &PhaserStages::a2,        &PhaserStages::radius,
-    &PhaserStages::x1,        &PhaserStages::x1Prev,    &PhaserStages::y1,
-    &PhaserStages::y1Prev,    &PhaserStages::x2,        &PhaserStages::x2Prev,
-    &PhaserStages::y2,        &PhaserStages::y2Prev,    &PhaserStages::feedback1,
-    &PhaserStages::feedback2, &PhaserStages::framesBelowFloor};
+constexpr LaneMember kMembers[] = {&PhaserStages::a1,        &PhaserStages::a2,
+                                   &PhaserStages::radius,    &PhaserStages::x1,
+                                   &PhaserStages::x1Prev,    &PhaserStages::y1,
+                                   &PhaserStages::y1Prev,    &PhaserStages::x2,
+                                   &PhaserStages::x2Prev,    &PhaserStages::y2,
+                                   &PhaserStages::y2Prev,    &PhaserStages::feedback1,
+                                   &PhaserStages::feedback2, &PhaserStages::framesBelowFloor};
 
 // TYPE moving between 0, 1 and 2 (and fractions, negatives, NaN) mid-stream: the running lanes
 // keep the literal bits, a lane that starts running again starts from rest, and every lane
@@ -315,10 +324,6 @@ TEST(PhaserStages, TypeSwitchingMidStreamLeavesIdleLanesUntouched)
                         ASSERT_TRUE(sameBits((lanes.*kMembers[m])[i], before[m][i]))
                             << what << " lane " << i << " member " << m;
                 }
-            // The lanes no stage uses stay at rest.
-            for (int i = 6; i < PhaserStages::kLanes; ++i)
-                for (auto member : kMembers)
-                    ASSERT_EQ((lanes.*member)[i], 0.0f) << what;
         }
     }
 }
@@ -378,7 +383,8 @@ TEST_P(PhaserStagesHostileChannel, NeverReachesTheStateNorTheOtherChannel)
             input[1 - channel] = signal(rng);
             input[channel] = n % 20 < 10 ? hostile : signal(rng);
             lanes.step(input, b, 1.0f, 2.0f);
-            const float expected = other.runStages(input[1 - channel], 0.1f, 0.4f, 0.8f, 1.0f, 2.0f);
+            const float expected =
+                other.runStages(input[1 - channel], 0.1f, 0.4f, 0.8f, 1.0f, 2.0f);
             ASSERT_TRUE(sameBits(lanes.output[1 - channel], expected))
                 << hostile << " in channel " << channel << " frame " << n;
             ASSERT_TRUE(std::isfinite(lanes.output[channel])) << hostile << " frame " << n;

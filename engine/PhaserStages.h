@@ -32,14 +32,15 @@ template <class T> inline T saturate(T x)
 // runs the same float operations on every lane in the same order as on a single stage, so
 // every lane gives the bits the stage would give alone.
 //
-// Lanes, two 4-wide groups: [right 1, left 1, right 2, left 2 | right 3, left 3, -, -], where
-// "right 2" is the right channel's second stage (lane(kRight, 2)). The first stage of each
-// channel always runs, the second for TYPE above 0, the third for TYPE 2 and above; a stage
-// that does not run keeps every member unchanged, and one that starts running again starts
-// from rest, as a new stage does (resuming from the state it froze in would replay the audio
-// it last heard). The last two lanes are spares: they run with the third stages, on silence
-// at kSpareFrequency, so that the group has no idle lane, and nothing reads their output. When
-// no stage of the second group runs, the group is not computed.
+// Lanes: [right 1, left 1, right 2, left 2 | right 3, left 3, spare, spare], where "right 2"
+// is the right channel's second stage (lane(kRight, 2)). The first stage of each channel
+// always runs, the second for TYPE above 0, the third for TYPE 2 and above. TYPE 0 steps the
+// first two lanes, TYPE 1 the first four (one SSE register), TYPE 2 all eight (two registers,
+// their operations interleaved so that both feedback chains advance together); a stage that
+// does not run is neither read nor written, so it keeps every member unchanged, and one that
+// starts running again starts from rest, as a new stage does (resuming from the state it froze
+// in would replay the audio it last heard). The spares run with the third stages, on silence at
+// kSpareFrequency, and nothing reads their output.
 //
 // Frequency floor. Below b = 1.22e-5 the interpolated cosine rounds to 1.0 and r * r rounds
 // to 2r - 1, which puts a pole exactly on z = 1 in float: held there, the recursion integrates
@@ -68,7 +69,6 @@ class PhaserStages
 {
 public:
     static constexpr int kLanes = 8;
-    static constexpr int kGroups = kLanes / FloatLanes::kWidth;
     static constexpr int kCosineSteps = 1024;
     static constexpr float kRunawayLimit = 10000.0f;
     static constexpr float kFrequencyFloor = 1.5e-5f;
@@ -92,7 +92,9 @@ public:
     // type: counts the stages beyond the first (fractions: > 0 runs two, >= 2 runs three).
     // Stage 1 hears half the input, stage 2 a quarter, stage 3 an eighth. Sets output[] to each
     // channel's summed stage outputs and restarted[] to whether one of its stages restarted.
-    inline void step(const float (&input)[2], const float (&b)[2][3], float k, float type);
+    // Always inlined: a call would make the caller spill its live floats around it.
+    __attribute__((always_inline)) inline void step(const float (&input)[2], const float (&b)[2][3],
+                                                    float k, float type);
 
     // Zeroes every member that carries from frame to frame, in the lanes whose bit is set in
     // lanes (bit i for lane i): the histories, both feedback values and the floor's hold count.
@@ -120,8 +122,9 @@ public:
     bool restarted[2];       // per channel: whether one of its stages restarted in the last frame
 
 private:
-    // Steps the first `width` lanes (2 or 4) of the group from `first` on and reads or writes
-    // no other. Returns each lane's output, 0 where the stage restarted.
+    // Steps the first `width` lanes from `first` on (2 or 4 of a FloatLanes, 8 of a
+    // FloatLanePair) and reads or writes no other. Returns each lane's output, 0 where the
+    // stage restarted.
     template <class Lanes>
     __attribute__((always_inline)) inline Lanes stepGroup(int first, int width, Lanes input,
                                                           Lanes b, Lanes k);

@@ -4,6 +4,7 @@
 #include "engine/Lfo.h"
 #include "engine/TableLookup.h"
 
+#include <cmath>
 #include <memory>
 
 namespace qev
@@ -43,6 +44,8 @@ public:
     std::unique_ptr<Lfo> lfo;
     // sampleRate * frequencyTable[i]^0.8: the scale of maxLfoRate at a sweep top of i / 1024.
     std::unique_ptr<float[]> followRateTable;
+    // The knob positions lowFrequency and highFrequency were looked up for; NaN forces a lookup.
+    float endsLowPosition = NAN, endsHighPosition = NAN;
 
 private:
     void buildTables();
@@ -86,8 +89,14 @@ inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosi
     sweep = (lfo->step() + 1.0f) * 0.5f;
     sweep = sweep > 1.0f ? 1.0f : sweep;
 
-    lowFrequency = positionLookup(frequencyTable.get(), lowPosition);
-    highFrequency = positionLookup(frequencyTable.get(), highPosition);
+    // The ends change only with the knobs, so they are looked up again only when one moves.
+    if (!(lowPosition == endsLowPosition && highPosition == endsHighPosition))
+    {
+        lowFrequency = positionLookup(frequencyTable.get(), lowPosition);
+        highFrequency = positionLookup(frequencyTable.get(), highPosition);
+        endsLowPosition = lowPosition;
+        endsHighPosition = highPosition;
+    }
     frequency = lowFrequency + (highFrequency - lowFrequency) * sweep;
 
     // Held to the table's first 1025 entries whatever the rate: at every accepted rate the

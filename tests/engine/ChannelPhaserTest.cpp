@@ -56,6 +56,24 @@ TEST(ChannelPhaser, EqualEndsHoldTheFrequencyWhateverTheLfo)
     }
 }
 
+TEST(ChannelPhaser, SweepEndsFollowTheKnobsFrameByFrame)
+{
+    // The ends are looked up again only when a knob moves; every frame has the ends of its own
+    // knob positions, NaN (held to 0) included.
+    ChannelPhaser channel(44100.0f);
+    const float* table = channel.frequencyTable.get();
+    const auto index = [](float position)
+    { return std::isnan(position) ? 0.0f : position * 1024.0f; };
+    const float ends[][2] = {{0.2f, 0.9f}, {0.2f, 0.9f}, {0.2f, 0.5f}, {0.7f, 0.5f},
+                             {NAN, 0.5f},  {NAN, 0.5f},  {0.0f, NAN},  {1.0f, 0.1f}};
+    for (const auto& end : ends)
+    {
+        channel.step(1.0f, end[0], end[1]);
+        EXPECT_EQ(channel.lowFrequency, interpolate(table, index(end[0]))) << end[0];
+        EXPECT_EQ(channel.highFrequency, interpolate(table, index(end[1]))) << end[1];
+    }
+}
+
 TEST(ChannelPhaser, SwappedEndsReverseTheSweep)
 {
     ChannelPhaser up(44100.0f), down(44100.0f);

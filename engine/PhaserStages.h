@@ -155,21 +155,21 @@ inline Lanes PhaserStages::stepGroup(int first, int width, Lanes input, Lanes b,
     store(c1, a1);
     store(c2, a2);
 
-    const Lanes lastX1 = load(x1), lastY1 = load(y1);
-    const Lanes u = in + load(feedback1) * k * 0.999f;
-    const Lanes out1 = c2 * u + c1 * lastX1 + load(x1Prev) - c1 * lastY1 - c2 * load(y1Prev);
-    store(lastY1, y1Prev);
-    store(out1, y1);
-    store(lastX1, x1Prev);
-    store(u, x1);
-
-    const Lanes lastX2 = load(x2), lastY2 = load(y2);
-    const Lanes w = in + load(feedback2) * k * 0.999f;
-    const Lanes out2 = c2 * w + c1 * lastX2 + load(x2Prev) - c1 * lastY2 - c2 * load(y2Prev);
-    store(lastY2, y2Prev);
-    store(out2, y2);
-    store(lastX2, x2Prev);
-    store(w, x2);
+    // One direct-form all-pass section on in plus its fed-back value: shifts the section's
+    // histories and returns its output.
+    const auto section = [&](float* x, float* xPrev, float* y, float* yPrev, Lanes fedBack)
+    {
+        const Lanes lastX = load(x), lastY = load(y);
+        const Lanes sectionIn = in + fedBack * k * 0.999f; // u for section 1, w for section 2
+        const Lanes out = c2 * sectionIn + c1 * lastX + load(xPrev) - c1 * lastY - c2 * load(yPrev);
+        store(lastY, yPrev);
+        store(out, y);
+        store(lastX, xPrev);
+        store(sectionIn, x);
+        return out;
+    };
+    const Lanes out1 = section(x1, x1Prev, y1, y1Prev, load(feedback1));
+    const Lanes out2 = section(x2, x2Prev, y2, y2Prev, load(feedback2));
 
     const Lanes fed2 = out1 + denormalOffset;
     store(fed2, feedback2);

@@ -580,6 +580,35 @@ INSTANTIATE_TEST_SUITE_P(Values, StereoPhaserHostileValue,
                          ::testing::Values(NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 3.4e38f, -1.0f,
                                            13.5f, 1e-45f));
 
+// A hostile sample in one channel only leaves the other channel's output bit for bit as the
+// reference gives it, and the engine's state finite.
+TEST_P(StereoPhaserHostileValue, InOneChannelLeavesTheOtherAsItWas)
+{
+    const float hostile = GetParam();
+    for (bool inLeft : {true, false})
+    {
+        EngineParams params;
+        apply(params, kFactorySettings[5]); // "6 Stage Phaser": all six lanes run
+        float p[kNumParams];
+        copyOut(params, p);
+        StereoPhaser engine(44100.0f, params);
+        reference::Phaser reference(44100.0f);
+        std::mt19937 rng(13);
+        std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+        for (int n = 0; n < 3000; ++n)
+        {
+            float l = noise(rng), r = noise(rng);
+            (inLeft ? l : r) = n % 300 < 100 ? hostile : (inLeft ? l : r);
+            float refL = l, refR = r;
+            engine.step(l, r, 120.0f);
+            reference.run(p, refL, refR, 120.0f);
+            ASSERT_EQ(inLeft ? r : l, inLeft ? refR : refL) << hostile << " frame " << n;
+            ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << hostile << " frame " << n;
+        }
+        EXPECT_FALSE(hasBadNumber(engine)) << hostile;
+    }
+}
+
 TEST(StereoPhaser, HostileInputSamplesNeverReachTheState)
 {
     EngineParams params;

@@ -7,11 +7,9 @@ namespace qev
 
 ChannelPhaser::ChannelPhaser(float sampleRate)
     : frequency(0.0f), frequency2(0.0f), frequency3(0.0f), highFrequency(0.0f), lowFrequency(0.0f),
-      stage1(new PhaserStage(sampleRate)), stage2(new PhaserStage(sampleRate)),
-      stage3(new PhaserStage(sampleRate)), output(0.0f), sampleRate(sampleRate), sweep(0.0f),
-      frequencyTable(new float[kTableSize]), spreadTable2(new float[kTableSize]),
-      spreadTable3(new float[kTableSize]), lfo(new Lfo(sampleRate)),
-      followRateTable(new float[kTableSize])
+      sampleRate(sampleRate), sweep(0.0f), frequencyTable(new float[kTableSize]),
+      spreadTable2(new float[kTableSize]), spreadTable3(new float[kTableSize]),
+      lfo(new Lfo(sampleRate)), followRateTable(new float[kTableSize])
 {
     buildTables();
 }

@@ -3,17 +3,18 @@
 #include "engine/EngineParams.h"
 #include "engine/FloatOps.h"
 #include "engine/Lfo.h"
-#include "engine/PhaserStage.h"
 #include "engine/TableLookup.h"
 
+#include <cmath>
 #include <memory>
 
 namespace qev
 {
 
-// One channel of the phaser: an LFO sweeps a normalised frequency between two positions of an
-// exponential frequency table; two spread tables derive the higher frequencies of the second
-// and third stages; one to three stages run in parallel on the same input and are summed.
+// The sweep of one channel of the phaser: an LFO sweeps a normalised frequency between two
+// positions of an exponential frequency table; two spread tables derive the higher frequencies
+// of the second and third stages. The stages themselves, one to three per channel running in
+// parallel on the same input and summed, run with the other channel's in PhaserStages.
 class ChannelPhaser
 {
 public:
@@ -22,12 +23,10 @@ public:
 
     explicit ChannelPhaser(float sampleRate);
 
-    // One frame. lfoRate in hertz; lowPosition and highPosition are the sweep ends as knob
-    // positions 0..1 (held within 0..1); feedback is the amount k, 0..1; type counts the
-    // stages beyond the first (fractions: > 0 runs two stages, >= 2 runs three). A stage
-    // that starts running again starts from rest. Returns the summed wet signal.
-    inline float step(float input, float lfoRate, float lowPosition, float highPosition,
-                      float feedback, float type);
+    // One frame: advances the LFO and sets the stage frequencies of the frame. lfoRate in
+    // hertz; lowPosition and highPosition are the sweep ends as knob positions 0..1 (held
+    // within 0..1).
+    inline void step(float lfoRate, float lowPosition, float highPosition);
 
     // The fastest LFO rate, in hertz, that a sweep between the two knob positions (held
     // within 0..1, either order) follows without parametric growth; always above 0.
@@ -38,8 +37,6 @@ public:
 
     float frequency, frequency2, frequency3; // stage frequencies of the current frame
     float highFrequency, lowFrequency;       // sweep ends of the current frame, normalised
-    std::unique_ptr<PhaserStage> stage1, stage2, stage3;
-    float output;                            // summed stage output of the current frame
     float sampleRate;                        // the rate the tables were built for, Hz
     float sweep;                             // LFO position of the current frame, 0..1
     std::unique_ptr<float[]> frequencyTable; // knob position * 1024 -> normalised frequency
@@ -48,8 +45,8 @@ public:
     std::unique_ptr<Lfo> lfo;
     // sampleRate * frequencyTable[i]^0.8: the scale of maxLfoRate at a sweep top of i / 1024.
     std::unique_ptr<float[]> followRateTable;
-    bool stage2Ran = false, stage3Ran = false; // whether the stage ran in the previous frame
-    bool restarted = false; // whether a stage that ran in the current frame was restarted
+    // The knob positions lowFrequency and highFrequency were looked up for; NaN forces a lookup.
+    float endsLowPosition = NAN, endsHighPosition = NAN;
 
 private:
     void buildTables();
@@ -87,15 +84,20 @@ inline float ChannelPhaser::maxLfoRate(float lowPosition, float highPosition) co
     return (cycles < 0.065f ? cycles : 0.065f) * scale;
 }
 
-inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, float highPosition,
-                                 float feedback, float type)
+inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosition)
 {
     lfo->setRate(lfoRate);
     sweep = (lfo->step() + 1.0f) * 0.5f;
     sweep = sweep > 1.0f ? 1.0f : sweep;
 
-    lowFrequency = positionLookup(frequencyTable.get(), lowPosition);
-    highFrequency = positionLookup(frequencyTable.get(), highPosition);
+    // The ends change only with the knobs, so they are looked up again only when one moves.
+    if (!(lowPosition == endsLowPosition && highPosition == endsHighPosition))
+    {
+        lowFrequency = positionLookup(frequencyTable.get(), lowPosition);
+        highFrequency = positionLookup(frequencyTable.get(), highPosition);
+        endsLowPosition = lowPosition;
+        endsHighPosition = highPosition;
+    }
     frequency = lowFrequency + (highFrequency - lowFrequency) * sweep;
 
     // Held to the table's first 1025 entries whatever the rate: at every accepted rate the
@@ -106,36 +108,6 @@ inline float ChannelPhaser::step(float input, float lfoRate, float lowPosition, 
     frequency2 = frequency2 < 1.0f ? frequency2 : 1.0f;
     frequency3 = interpolate(spreadTable3.get(), spreadPosition);
     frequency3 = frequency3 < 1.0f ? frequency3 : 1.0f;
-
-    // A stage that did not run in the previous frame starts from rest, as a new stage does:
-    // resuming from the state it froze in would replay the audio it last heard. Per stage this
-    // is "ran before" against "runs now", a mask that zeroes the stage's state where it rises.
-    const int extraStages = extraStagesOf(type);
-    const bool runStage2 = extraStages >= 1;
-    const bool runStage3 = extraStages >= 2;
-    if (runStage2 && !stage2Ran)
-        stage2->startFromRest();
-    if (runStage3 && !stage3Ran)
-        stage3->startFromRest();
-    stage2Ran = runStage2;
-    stage3Ran = runStage3;
-
-    float x = input * 0.5f;
-    output = stage1->step(x, frequency, feedback);
-    restarted = stage1->restarted;
-    if (runStage2)
-    {
-        x = x * 0.5f;
-        output += stage2->step(x, frequency2, feedback);
-        restarted = restarted || stage2->restarted;
-    }
-    if (runStage3)
-    {
-        x = x * 0.5f;
-        output += stage3->step(x, frequency3, feedback);
-        restarted = restarted || stage3->restarted;
-    }
-    return output;
 }
 
 } // namespace qev

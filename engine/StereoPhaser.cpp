@@ -30,6 +30,7 @@ bool StereoPhaser::rebuild(float sampleRate)
         return false;
     left.reset(new ChannelPhaser(sampleRate));
     right.reset(new ChannelPhaser(sampleRate));
+    stages.reset(new PhaserStages(sampleRate));
     syncDivisors.reset(new float[kSyncEntries]);
     for (int i = 0; i < kSyncEntries; ++i)
         syncDivisors[i] = kSyncTable[i];

@@ -3,6 +3,7 @@
 #include "engine/ChannelPhaser.h"
 #include "engine/DcFilter.h"
 #include "engine/EngineParams.h"
+#include "engine/PhaserStages.h"
 
 #include <cmath>
 #include <memory>
@@ -11,8 +12,9 @@ namespace qev
 {
 
 // The whole signal path of one plug-in instance: LFO rate (free or synced to the host tempo),
-// feedback amount and stereo phase offset from the parameters; one channel phaser per channel;
-// DC blocking, feedback gain compensation, dry/wet crossfade and output volume.
+// feedback amount and stereo phase offset from the parameters; one channel phaser (the sweep)
+// per channel; the stages of both channels, stepped side by side; DC blocking, feedback gain
+// compensation, dry/wet crossfade and output volume.
 //
 // Runs on the audio thread. Parameters are read once per frame. Whatever a host sends, no
 // table is read outside and no state becomes non-finite; values inside their domains pass
@@ -25,7 +27,7 @@ namespace qev
 // The output's peak stays within 8 x the dry level (input peak x 2 VOLUME^2) for every setting
 // at 22.05 to 192 kHz, as tools/engine_survey measures: the LFO runs no faster than the sweep
 // follows (rateFor), and a stage frequency resting below the float recursion's stable range
-// is held at a floor (PhaserStage).
+// is held at a floor (PhaserStages).
 class StereoPhaser
 {
 public:
@@ -55,7 +57,7 @@ public:
         return sampleRate >= kMinSampleRate && sampleRate <= kMaxSampleRate;
     }
 
-    // Replaces both channel phasers (fresh LFO phase, zeroed stage state) and the sync table
+    // Replaces both channel phasers (fresh LFO phase), the stages (zeroed state) and the sync table
     // for a new sample rate; the DC filters keep their state. A rate acceptsSampleRate()
     // refuses is refused: the engine keeps its tables and returns false. Must not overlap
     // step().
@@ -67,6 +69,7 @@ public:
 
     std::unique_ptr<ChannelPhaser> left;
     std::unique_ptr<ChannelPhaser> right;
+    std::unique_ptr<PhaserStages> stages; // both channels' stages
     std::unique_ptr<DcFilter> leftDc;
     std::unique_ptr<DcFilter> rightDc;
     float feedback; // feedback amount k of the current frame
@@ -148,12 +151,17 @@ inline void StereoPhaser::step(float& leftSample, float& rightSample, float temp
     const float u = 1.0f - feedbackKnob;
     feedback = 1.0f - u * u * u * u;
 
-    rightWet = right->step(rightIn, lfoRate, lowPosition, highPosition, feedback, type);
-    leftWet = left->step(leftIn, lfoRate, lowPosition, highPosition, feedback, type);
+    right->step(lfoRate, lowPosition, highPosition);
+    left->step(lfoRate, lowPosition, highPosition);
+    const float frequencies[2][3] = {{right->frequency, right->frequency2, right->frequency3},
+                                     {left->frequency, left->frequency2, left->frequency3}};
+    stages->step({rightIn, leftIn}, frequencies, feedback, type);
+    rightWet = stages->output[PhaserStages::kRight];
+    leftWet = stages->output[PhaserStages::kLeft];
 
-    if (right->restarted)
+    if (stages->restarted[PhaserStages::kRight])
         rightDc->reset();
-    if (left->restarted)
+    if (stages->restarted[PhaserStages::kLeft])
         leftDc->reset();
     rightDc->process(rightWet, kDcCutoff);
     leftDc->process(leftWet, kDcCutoff);

@@ -115,7 +115,7 @@ Figure runEngine(const Setting& s, float sampleRate, float sync, float tempo, bo
                    [&](float& l, float& r)
                    {
                        engine.step(l, r, tempo);
-                       return engine.left->restarted || engine.right->restarted;
+                       return engine.stages->restarted[0] || engine.stages->restarted[1];
                    });
 }
 

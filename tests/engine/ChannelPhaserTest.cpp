@@ -16,7 +16,7 @@ TEST(ChannelPhaser, FrequencyTableAt44100SpansHalfAHertzToTheHalfRate)
     EXPECT_NEAR(channel.frequencyTable[1024], 1.0f, 4e-7f);
     EXPECT_GT(channel.frequencyTable[2047], 1.0f);
     // LOFREQ 0 and HIFREQ 1 as sweep ends.
-    channel.step(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    channel.step(0.0f, 0.0f, 1.0f);
     EXPECT_EQ(channel.lowFrequency, 1.0f / 44100.0f);
     EXPECT_EQ(channel.highFrequency, channel.frequencyTable[1024]);
 }
@@ -35,7 +35,7 @@ TEST(ChannelPhaser, SpreadTablesAt44100)
     // The sweep stands at the LFO's first value, 0, so sweep 0.5: the frequency is the middle
     // of two equal ends.
     const float position = std::log(0.05f * 44100.0f) / std::log(44100.0f);
-    channel.step(0.0f, 0.0f, position, position, 0.0f, 2.0f);
+    channel.step(0.0f, position, position);
     EXPECT_NEAR(channel.frequency, 0.05f, 1e-5f);
     EXPECT_NEAR(channel.frequency2, 0.4245f, 5e-4f);
     EXPECT_EQ(channel.frequency3, 1.0f);
@@ -47,12 +47,30 @@ TEST(ChannelPhaser, SpreadTablesAt44100)
 TEST(ChannelPhaser, EqualEndsHoldTheFrequencyWhateverTheLfo)
 {
     ChannelPhaser channel(48000.0f);
-    channel.step(0.0f, 5.0f, 0.4f, 0.4f, 0.0f, 0.0f);
+    channel.step(5.0f, 0.4f, 0.4f);
     const float frequency = channel.frequency;
     for (int i = 0; i < 10000; ++i)
     {
-        channel.step(0.0f, 5.0f, 0.4f, 0.4f, 0.0f, 0.0f);
+        channel.step(5.0f, 0.4f, 0.4f);
         ASSERT_EQ(channel.frequency, frequency);
+    }
+}
+
+TEST(ChannelPhaser, SweepEndsFollowTheKnobsFrameByFrame)
+{
+    // The ends are looked up again only when a knob moves; every frame has the ends of its own
+    // knob positions, NaN (held to 0) included.
+    ChannelPhaser channel(44100.0f);
+    const float* table = channel.frequencyTable.get();
+    const auto index = [](float position)
+    { return std::isnan(position) ? 0.0f : position * 1024.0f; };
+    const float ends[][2] = {{0.2f, 0.9f}, {0.2f, 0.9f}, {0.2f, 0.5f}, {0.7f, 0.5f},
+                             {NAN, 0.5f},  {NAN, 0.5f},  {0.0f, NAN},  {1.0f, 0.1f}};
+    for (const auto& end : ends)
+    {
+        channel.step(1.0f, end[0], end[1]);
+        EXPECT_EQ(channel.lowFrequency, interpolate(table, index(end[0]))) << end[0];
+        EXPECT_EQ(channel.highFrequency, interpolate(table, index(end[1]))) << end[1];
     }
 }
 
@@ -61,68 +79,12 @@ TEST(ChannelPhaser, SwappedEndsReverseTheSweep)
     ChannelPhaser up(44100.0f), down(44100.0f);
     for (int i = 0; i < 3000; ++i)
     {
-        up.step(0.0f, 3.0f, 0.2f, 0.8f, 0.0f, 0.0f);
-        down.step(0.0f, 3.0f, 0.8f, 0.2f, 0.0f, 0.0f);
+        up.step(3.0f, 0.2f, 0.8f);
+        down.step(3.0f, 0.8f, 0.2f);
         // Mirror images: up runs A + (B - A) s, down runs B + (A - B) s.
         ASSERT_NEAR(up.frequency + down.frequency, up.lowFrequency + up.highFrequency, 1e-6f);
         ASSERT_EQ(down.lowFrequency, up.highFrequency);
     }
-}
-
-// A stage's first step with zero state returns out1 + offset + 4 * saturate(out2 / 4 - shift)
-// where out1 = out2 = a2 * (x + offset); comparing against a fresh stage fed the expected
-// input shows which input each stage received.
-float firstOutputOfFreshStage(float x, float b)
-{
-    PhaserStage stage(44100.0f);
-    return stage.step(x, b, 0.3f);
-}
-
-TEST(ChannelPhaser, TypeTwoFeedsTheStagesHalfQuarterAndEighth)
-{
-    ChannelPhaser channel(44100.0f);
-    const float out = channel.step(1.0f, 0.0f, 0.3f, 0.6f, 0.3f, 2.0f);
-    EXPECT_EQ(channel.stage1->x1, 0.5f + 1e-9f);
-    EXPECT_EQ(channel.stage2->x1, 0.25f + 1e-9f);
-    EXPECT_EQ(channel.stage3->x1, 0.125f + 1e-9f);
-    const float expected = firstOutputOfFreshStage(0.5f, channel.frequency) +
-                           firstOutputOfFreshStage(0.25f, channel.frequency2) +
-                           firstOutputOfFreshStage(0.125f, channel.frequency3);
-    EXPECT_EQ(out, expected);
-}
-
-TEST(ChannelPhaser, FractionalTypeRunsTwoStagesAndIdleStagesKeepTheirState)
-{
-    ChannelPhaser channel(44100.0f);
-    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 0.5f);
-    EXPECT_NE(channel.stage2->x1, 0.0f);
-    EXPECT_EQ(channel.stage3->x1, 0.0f);
-    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 2.0f);
-    const float stage3 = channel.stage3->y1;
-    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, 1.999f);
-    EXPECT_EQ(channel.stage3->y1, stage3);
-    for (float type : {0.0f, -1.0f, NAN})
-    {
-        ChannelPhaser one(44100.0f);
-        one.step(1.0f, 1.0f, 0.3f, 0.6f, 0.3f, type);
-        EXPECT_EQ(one.stage2->x1, 0.0f) << type;
-    }
-}
-
-TEST(ChannelPhaser, AStageThatStartsRunningAgainStartsFromRest)
-{
-    ChannelPhaser channel(44100.0f);
-    for (int n = 0; n < 100; ++n)
-        channel.step(0.8f, 1.0f, 0.3f, 0.6f, 0.7f, 2.0f);
-    channel.step(0.8f, 1.0f, 0.3f, 0.6f, 0.7f, 0.0f);
-    EXPECT_NE(channel.stage3->y1, 0.0f); // kept while idle
-    channel.step(1.0f, 1.0f, 0.3f, 0.6f, 0.7f, 2.0f);
-    // As a fresh stage's first step: both sections at a2 * (input + offset).
-    EXPECT_EQ(channel.stage2->x1, 0.25f + 1e-9f);
-    EXPECT_EQ(channel.stage2->x1Prev, 0.0f);
-    EXPECT_EQ(channel.stage3->y1, channel.stage3->a2 * (0.125f + 1e-9f));
-    EXPECT_EQ(channel.stage3->y1Prev, 0.0f);
-    EXPECT_EQ(channel.stage3->y2, channel.stage3->y1);
 }
 
 TEST(ChannelPhaser, RateLimitFollowsTheSweepTopAndItsBottomShare)
@@ -159,8 +121,10 @@ TEST(ChannelPhaser, LookupsStayInsideTheTablesAtRatesTheEngineRefuses)
         for (float position : {0.0f, 0.5f, 1.0f})
             for (int n = 0; n < 50; ++n)
             {
-                const float out = channel.step(0.5f, 5.0f, position, 1.0f, 0.9f, 2.0f);
-                ASSERT_TRUE(std::isfinite(out)) << fs;
+                channel.step(5.0f, position, 1.0f);
+                // The stages' frequencies: within 0..1, whatever the sweep gives.
+                for (float f : {channel.frequency2, channel.frequency3})
+                    ASSERT_TRUE(f >= 0.0f && f <= 1.0f) << fs;
                 ASSERT_FALSE(channel.maxLfoRate(position, 1.0f) < 0.0f) << fs;
             }
     }
@@ -171,8 +135,7 @@ TEST(ChannelPhaser, OutOfRangePositionsStayInsideTheTables)
     ChannelPhaser channel(96000.0f);
     for (float position : {-1.0f, -1e30f, 1.5f, 1e30f, INFINITY, -INFINITY, NAN})
     {
-        const float out = channel.step(0.5f, 1.0f, position, position, 0.5f, 2.0f);
-        EXPECT_TRUE(std::isfinite(out)) << position;
+        channel.step(1.0f, position, position);
         EXPECT_GE(channel.frequency, channel.frequencyTable[0]);
         EXPECT_LE(channel.frequency, channel.frequencyTable[1024]);
     }
@@ -185,7 +148,8 @@ TEST(ChannelPhaser, TopFrequencyEntryAboveOneAtSomeRates)
     {
         ChannelPhaser channel(fs);
         EXPECT_EQ(channel.frequencyTable[1024], 1.00000024f) << fs;
-        EXPECT_TRUE(std::isfinite(channel.step(0.5f, 0.0f, 1.0f, 1.0f, 0.5f, 2.0f)));
+        channel.step(0.0f, 1.0f, 1.0f);
+        EXPECT_EQ(channel.frequency, 1.00000024f) << fs;
     }
 }
 

@@ -27,24 +27,23 @@ inline void copyOut(const EngineParams& params, float (&p)[kNumParams])
         p[i] = params.get(i);
 }
 
-inline bool hasBadNumber(const PhaserStage& s)
+inline bool hasBadNumber(const PhaserStages& s)
 {
-    for (float v :
-         {s.x1, s.x1Prev, s.y1, s.y1Prev, s.x2, s.x2Prev, s.y2, s.y2Prev, s.feedback1, s.feedback2})
-        if (!std::isfinite(v) || std::fpclassify(v) == FP_SUBNORMAL)
-            return true;
-    return false;
+    for (int i = 0; i < PhaserStages::kLanes; ++i)
+        for (float v : {s.x1[i], s.x1Prev[i], s.y1[i], s.y1Prev[i], s.x2[i], s.x2Prev[i], s.y2[i],
+                        s.y2Prev[i], s.feedback1[i], s.feedback2[i]})
+            if (!std::isfinite(v) || std::fpclassify(v) == FP_SUBNORMAL)
+                return true;
+    return !std::isfinite(s.output[0]) || !std::isfinite(s.output[1]);
 }
 
 inline bool hasBadNumber(const StereoPhaser& e)
 {
+    if (hasBadNumber(*e.stages))
+        return true;
     for (const ChannelPhaser* c : {e.left.get(), e.right.get()})
-    {
-        if (hasBadNumber(*c->stage1) || hasBadNumber(*c->stage2) || hasBadNumber(*c->stage3))
+        if (!std::isfinite(c->lfo->phase))
             return true;
-        if (!std::isfinite(c->lfo->phase) || !std::isfinite(c->output))
-            return true;
-    }
     for (const DcFilter* d : {e.leftDc.get(), e.rightDc.get()})
         if (!std::isfinite(d->lastInput) || !std::isfinite(d->lastOutput) ||
             std::fpclassify(d->lastOutput) == FP_SUBNORMAL)
@@ -55,6 +54,14 @@ inline bool hasBadNumber(const StereoPhaser& e)
 // The output's peak over the level of the dry signal (input peak x 2 VOLUME^2): the engine
 // keeps it at kLevelBound or below whatever the setting, without restarting a stage.
 constexpr float kLevelBound = 8.0f;
+
+// Steps the right channel's first stage as a single stage: the other stages do not run, and
+// the stage hears half the channel's input. Returns the stage's output.
+inline float stepFirstStage(PhaserStages& stages, float input, float b, float k)
+{
+    stages.step({2.0f * input, 0.0f}, {{b, b, b}, {b, b, b}}, k, 0.0f);
+    return stages.output[PhaserStages::kRight];
+}
 
 struct Level
 {
@@ -94,7 +101,8 @@ inline Level measureLevel(StereoPhaser& engine, const EngineParams& params, floa
         }
         engine.step(l, r, tempo);
         peak = std::max({peak, std::abs(l), std::abs(r)});
-        level.restarted = level.restarted || engine.left->restarted || engine.right->restarted;
+        level.restarted =
+            level.restarted || engine.stages->restarted[0] || engine.stages->restarted[1];
     }
     const float volume = params.get(kParamVolume);
     level.ratio = std::isfinite(peak) ? peak / (inputPeak * 2.0f * volume * volume) : INFINITY;

@@ -221,6 +221,12 @@ struct Channel
         float f3 = lookup(spread3, f * 1024.0f);
         if (f3 > 1.0f)
             f3 = 1.0f;
+        return runStages(input, f, f2, f3, k, type);
+    }
+
+    // Steps 7 to 10 of the channel: the stages at the frequencies f, f2, f3.
+    float runStages(float input, float f, float f2, float f3, float k, float type)
+    {
         bool run2 = type > 0.0f;
         bool run3 = std::trunc(type) > 1.0f;
         if (product && run2 && !ran2)

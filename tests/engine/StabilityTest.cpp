@@ -148,13 +148,14 @@ TEST_P(StabilityStaticPole, FortySecondsOfASteadySineStayWithinTheBound)
     EngineParams params;
     applyFreeSweep(params, 0.0f, 0.0f, 0.0f, 0.0f);
     StereoPhaser engine(fs, params);
-    ASSERT_LT(engine.right->frequencyTable[0], PhaserStage::kFrequencyFloor);
+    ASSERT_LT(engine.right->frequencyTable[0], PhaserStages::kFrequencyFloor);
     const testkit::Level level =
         measureLevel(engine, params, fs, 40.0f, Signal::Sine, 120.0f, 0.5f);
     EXPECT_LE(level.ratio, kLevelBound);
     EXPECT_LT(level.ratio, 2.0f); // an all-pass at its normal level
     EXPECT_FALSE(level.restarted);
-    EXPECT_EQ(engine.right->stage1->radius, 1.0f - PhaserStage::kFrequencyFloor * 0.5f);
+    EXPECT_EQ(engine.stages->radius[PhaserStages::lane(PhaserStages::kRight, 1)],
+              1.0f - PhaserStages::kFrequencyFloor * 0.5f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, StabilityStaticPole,
@@ -167,10 +168,11 @@ TEST(StabilityStaticPole, BelowTheFloorTheLiteralPoleSitsOnTheUnitCircle)
     // LOFREQ 0 at 96 kHz: the cosine rounds to 1 and r * r to 2r - 1, so 1 + a1 + a2 = 0.
     ChannelPhaser channel(96000.0f);
     const float b = channel.frequencyTable[0];
-    PhaserStage stage(96000.0f);
-    stage.step(0.0f, b, 0.0f); // the first frame below the floor runs the plain recursion
-    EXPECT_EQ(1.0f + stage.a1 + stage.a2, 0.0f);
-    EXPECT_EQ(stage.radius, 1.0f - b * 0.5f);
+    PhaserStages stages(96000.0f);
+    // The first frame below the floor runs the plain recursion.
+    testkit::stepFirstStage(stages, 0.0f, b, 0.0f);
+    EXPECT_EQ(1.0f + stages.a1[0] + stages.a2[0], 0.0f);
+    EXPECT_EQ(stages.radius[0], 1.0f - b * 0.5f);
 }
 
 // Sample rates at which the tables are not valid are refused, and the engine keeps the rate
@@ -290,16 +292,17 @@ TEST(StabilityRestart, ARestartedStageSendsNoSpikeThroughTheDcBlocker)
     }
     // As if the stage had been growing: a large wet level in the DC blocker, and a section 2
     // history about to exceed the guard (at b near 0, out2 is about 2 y2 - y2Prev).
-    for (ChannelPhaser* c : {engine.left.get(), engine.right.get()})
+    for (int channel : {PhaserStages::kRight, PhaserStages::kLeft})
     {
-        c->stage1->y2 = 0.45f * PhaserStage::kRunawayLimit;
-        c->stage1->y2Prev = -0.45f * PhaserStage::kRunawayLimit;
+        const int lane = PhaserStages::lane(channel, 1);
+        engine.stages->y2[lane] = 0.45f * PhaserStages::kRunawayLimit;
+        engine.stages->y2Prev[lane] = -0.45f * PhaserStages::kRunawayLimit;
     }
     for (DcFilter* dc : {engine.leftDc.get(), engine.rightDc.get()})
         dc->lastInput = dc->lastOutput = 5000.0f;
     float l = 0.0f, r = 0.0f;
     engine.step(l, r, 120.0f);
-    EXPECT_TRUE(engine.left->restarted && engine.right->restarted);
+    EXPECT_TRUE(engine.stages->restarted[0] && engine.stages->restarted[1]);
     EXPECT_LT(std::abs(l), 1e-3f);
     EXPECT_LT(std::abs(r), 1e-3f);
     for (int n = 0; n < 100; ++n)

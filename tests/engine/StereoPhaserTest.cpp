@@ -123,6 +123,44 @@ TEST(StereoPhaser, RandomSettingsMatchTheReference)
     }
 }
 
+// Automation mid-stream: TYPE moving between 0, 1 and 2 (stages stopping, and starting again
+// from rest), sweep ends and feedback moving, every few hundred frames. Every frame keeps the
+// reference's bits.
+TEST(StereoPhaser, AutomationMidStreamMatchesTheReference)
+{
+    const unsigned seed = 20261209;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f), noise(-1.0f, 1.0f);
+    EngineParams params;
+    testkit::apply(params, kFactorySettings[0]);
+    StereoPhaser engine(48000.0f, params);
+    reference::Phaser reference(48000.0f);
+    float p[kNumParams];
+    for (int block = 0; block < 200; ++block)
+    {
+        params.set(kParamType, static_cast<float>(static_cast<int>(unit(rng) * 3.0f)));
+        if (block % 3 == 0)
+        {
+            params.set(kParamLoFreq, unit(rng));
+            params.set(kParamHiFreq, unit(rng));
+            params.set(kParamFeedback, unit(rng));
+        }
+        copyOut(params, p);
+        const int frames = 1 + static_cast<int>(unit(rng) * 400.0f);
+        for (int n = 0; n < frames; ++n)
+        {
+            float l = noise(rng), r = noise(rng);
+            float refL = l, refR = r;
+            engine.step(l, r, 120.0f);
+            reference.run(p, refL, refR, 120.0f);
+            ASSERT_EQ(l, refL) << "block " << block << " type " << p[kParamType] << " seed "
+                               << seed;
+            ASSERT_EQ(r, refR) << "block " << block << " type " << p[kParamType] << " seed "
+                               << seed;
+        }
+    }
+}
+
 // Free-running, every factory program keeps every bit at every sample rate: the rate limit
 // lies above every program's free rate, and the frequency floor, which holds only a stage
 // frequency that stays below it for a second, never holds theirs. Above 48 kHz their sweeps
@@ -143,7 +181,7 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             EXPECT_GE(engine.right->maxLfoRate(setting.values[2], setting.values[3]),
                       speed * speed * speed * 6.0f)
                 << what;
-            if (engine.right->frequencyTable[0] >= PhaserStage::kFrequencyFloor)
+            if (engine.right->frequencyTable[0] >= PhaserStages::kFrequencyFloor)
                 continue; // nothing reaches the floor
             // The dip: 20 table steps either side of the lowest point.
             engine.right->lfo->phase = 172.0f;
@@ -152,12 +190,11 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             {
                 float l = 0.5f, r = -0.5f;
                 engine.step(l, r, 120.0f);
-                for (const PhaserStage* stage :
-                     {engine.right->stage1.get(), engine.right->stage2.get(),
-                      engine.right->stage3.get()})
-                    longest = std::max(longest, stage->framesBelowFloor);
+                for (int stage = 1; stage <= 3; ++stage)
+                    longest = std::max(longest, engine.stages->framesBelowFloor[PhaserStages::lane(
+                                                    PhaserStages::kRight, stage)]);
             }
-            EXPECT_LT(longest, engine.right->stage1->floorHoldFrames) << what;
+            EXPECT_LT(longest, engine.stages->floorHoldFrames) << what;
             if (fs == 192000.0f && std::string(setting.name) == "Wet Hard Mono")
             {
                 EXPECT_GT(longest, 0.8f * fs) << what; // the longest dip, watched whole
@@ -176,7 +213,8 @@ TEST(StereoPhaser, FreeRunningFactoryProgramsAreUnchangedAtEverySampleRate)
             const float frames = 4.0f / (256.0f * speed * speed * speed * 6.0f / fs);
             expectSameOutput(engine, reference, params, static_cast<int>(frames), 120.0f, 7,
                              std::string(slowSweep.name) + " at " + std::to_string(fs));
-            EXPECT_GT(engine.right->stage1->framesBelowFloor, 0.0f);
+            EXPECT_GT(engine.stages->framesBelowFloor[PhaserStages::lane(PhaserStages::kRight, 1)],
+                      0.0f);
         }
     }
 }
@@ -189,7 +227,7 @@ TEST(StereoPhaser, SyncedFactoryProgramsUpTo180BpmAreUnchangedAt44And48Khz)
     {
         EngineParams params;
         StereoPhaser engine(fs, params);
-        EXPECT_GT(engine.right->frequencyTable[0], PhaserStage::kFrequencyFloor);
+        EXPECT_GT(engine.right->frequencyTable[0], PhaserStages::kFrequencyFloor);
         for (const FactorySetting& setting : kFactorySettings)
             EXPECT_GE(engine.right->maxLfoRate(setting.values[2], setting.values[3]),
                       1440.0f * 180.0f / StereoPhaser::kSyncScale)
@@ -542,6 +580,35 @@ INSTANTIATE_TEST_SUITE_P(Values, StereoPhaserHostileValue,
                          ::testing::Values(NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 3.4e38f, -1.0f,
                                            13.5f, 1e-45f));
 
+// A hostile sample in one channel only leaves the other channel's output bit for bit as the
+// reference gives it, and the engine's state finite.
+TEST_P(StereoPhaserHostileValue, InOneChannelLeavesTheOtherAsItWas)
+{
+    const float hostile = GetParam();
+    for (bool inLeft : {true, false})
+    {
+        EngineParams params;
+        apply(params, kFactorySettings[5]); // "6 Stage Phaser": all six lanes run
+        float p[kNumParams];
+        copyOut(params, p);
+        StereoPhaser engine(44100.0f, params);
+        reference::Phaser reference(44100.0f);
+        std::mt19937 rng(13);
+        std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
+        for (int n = 0; n < 3000; ++n)
+        {
+            float l = noise(rng), r = noise(rng);
+            (inLeft ? l : r) = n % 300 < 100 ? hostile : (inLeft ? l : r);
+            float refL = l, refR = r;
+            engine.step(l, r, 120.0f);
+            reference.run(p, refL, refR, 120.0f);
+            ASSERT_EQ(inLeft ? r : l, inLeft ? refR : refL) << hostile << " frame " << n;
+            ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << hostile << " frame " << n;
+        }
+        EXPECT_FALSE(hasBadNumber(engine)) << hostile;
+    }
+}
+
 TEST(StereoPhaser, HostileInputSamplesNeverReachTheState)
 {
     EngineParams params;
@@ -574,7 +641,7 @@ TEST(StereoPhaser, RebuildStartsFreshChannelsButKeepsTheDcFilters)
         ASSERT_TRUE(engine.rebuild(fs));
         EXPECT_EQ(engine.left->sampleRate, fs);
         EXPECT_EQ(engine.left->lfo->phase, 0.0f);
-        EXPECT_EQ(engine.right->stage1->y1, 0.0f);
+        EXPECT_EQ(engine.stages->y1[PhaserStages::lane(PhaserStages::kRight, 1)], 0.0f);
         EXPECT_EQ(engine.leftDc->lastOutput, dcState);
     }
 }

@@ -33,24 +33,25 @@ float tempoFrom(FuzzedDataProvider& in)
     return in.ConsumeBool() ? floatFromBits(in) : in.ConsumeFloatingPointInRange(0.0f, 1200.0f);
 }
 
-void checkStage(const PhaserStage& s)
+void checkStages(const PhaserStages& s)
 {
-    for (float v : {s.a1, s.a2, s.radius, s.x1, s.x1Prev, s.y1, s.y1Prev, s.x2, s.x2Prev, s.y2,
-                    s.y2Prev, s.feedback1, s.feedback2})
-        checkBounded("stage state", v);
+    for (int i = 0; i < PhaserStages::kLanes; ++i)
+        for (float v : {s.a1[i], s.a2[i], s.radius[i], s.x1[i], s.x1Prev[i], s.y1[i], s.y1Prev[i],
+                        s.x2[i], s.x2Prev[i], s.y2[i], s.y2Prev[i], s.feedback1[i], s.feedback2[i]})
+            checkBounded("stage state", v);
+    for (float v : s.output)
+        checkBounded("stage output", v);
 }
 
 void checkChannel(ChannelPhaser& c)
 {
-    for (float v : {c.frequency, c.frequency2, c.frequency3, c.highFrequency, c.lowFrequency,
-                    c.output, c.sweep})
+    for (float v :
+         {c.frequency, c.frequency2, c.frequency3, c.highFrequency, c.lowFrequency, c.sweep})
         checkBounded("channel state", v);
     const Lfo& lfo = c.oscillator();
     if (!(lfo.phase >= 0.0f && lfo.phase < 2.0f * Lfo::kFoldSteps))
         fail("LFO phase", lfo.phase);
     checkBounded("LFO increment", lfo.increment);
-    for (const auto* stage : {c.stage1.get(), c.stage2.get(), c.stage3.get()})
-        checkStage(*stage);
 }
 
 void checkEngine(StereoPhaser& e)
@@ -61,6 +62,7 @@ void checkEngine(StereoPhaser& e)
         checkBounded("engine state", v);
     checkChannel(*e.left);
     checkChannel(*e.right);
+    checkStages(*e.stages);
 }
 
 void processBlock(StereoPhaser& engine, float tempo, FuzzedDataProvider& in)

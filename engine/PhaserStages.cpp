@@ -1,0 +1,50 @@
+#include "engine/PhaserStages.h"
+
+#include "engine/TableMath.h"
+
+#include <initializer_list>
+
+namespace qev
+{
+namespace
+{
+
+// The hold counts in a float, which counts whole frames exactly up to 2^24: above 8.4 MHz the
+// hold is shorter than kFloorHoldSeconds.
+float holdFrames(float sampleRate)
+{
+    const float frames = sampleRate * PhaserStages::kFloorHoldSeconds;
+    return frames < 8388608.0f ? frames : 8388608.0f;
+}
+
+} // namespace
+
+PhaserStages::PhaserStages(float sampleRate)
+    : denormalOffset(1e-9f), floorHoldFrames(holdFrames(sampleRate)),
+      cosineTable(new float[kCosineSteps + 2]), ranLanes(0),
+      restartedLanes(0), output{0.0f, 0.0f}, restarted{false, false}
+{
+    for (float* member : {a1, a2, radius})
+        for (int i = 0; i < kLanes; ++i)
+            member[i] = 0.0f;
+    startFromRest((1u << kLanes) - 1u);
+    const float pi = 3.14159274f;
+    for (int i = 0; i <= kCosineSteps; ++i)
+        cosineTable[i] = tablemath::cos(static_cast<float>(i) * pi / 1024.0f);
+    cosineTable[kCosineSteps + 1] = cosineTable[kCosineSteps];
+}
+
+void PhaserStages::startFromRest(unsigned lanes)
+{
+    for (int i = 0; i < kLanes; ++i)
+    {
+        if (!(lanes & (1u << i)))
+            continue;
+        x1[i] = x1Prev[i] = y1[i] = y1Prev[i] = 0.0f;
+        x2[i] = x2Prev[i] = y2[i] = y2Prev[i] = 0.0f;
+        feedback1[i] = feedback2[i] = 0.0f;
+        framesBelowFloor[i] = 0.0f;
+    }
+}
+
+} // namespace qev

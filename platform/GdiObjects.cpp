@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <unordered_set>
 
 namespace qev::platform
@@ -11,8 +12,11 @@ namespace qev::platform
 namespace
 {
 
+// Objects are made on every thread that makes a plug-in instance (its editor loads its
+// pictures then), so the registry takes a lock; drawing itself stays on one thread per window.
 struct Registry
 {
+    std::mutex lock;
     std::unordered_set<const GdiObject*> live;
     GdiCounts counts;
 };
@@ -72,7 +76,9 @@ struct StockObjects
     static void adopt(GdiObject& o)
     {
         o.stock = true;
-        registry().live.insert(&o);
+        Registry& r = registry();
+        std::lock_guard<std::mutex> guard(r.lock);
+        r.live.insert(&o);
     }
 };
 
@@ -140,6 +146,7 @@ void registerObject(GdiObject* object)
 {
     stock(); // stock objects first, so that they never count
     Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.lock);
     r.live.insert(object);
     ++r.counts.created;
     ++r.counts.alive;
@@ -151,6 +158,7 @@ GdiObject* findObject(const void* handle)
         return nullptr;
     stock();
     Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.lock);
     auto it = r.live.find(static_cast<const GdiObject*>(handle));
     return it == r.live.end() ? nullptr : const_cast<GdiObject*>(*it);
 }
@@ -182,9 +190,12 @@ void destroyObject(GdiObject* object)
         release(dc->font);
         release(dc->bitmap);
     }
-    Registry& r = registry();
-    r.live.erase(object);
-    --r.counts.alive;
+    {
+        Registry& r = registry();
+        std::lock_guard<std::mutex> guard(r.lock);
+        r.live.erase(object);
+        --r.counts.alive;
+    }
     delete object;
 }
 
@@ -221,7 +232,9 @@ uint32_t pixelFor(const Bitmap& surface, COLORREF c)
 GdiCounts gdiCounts()
 {
     stock();
-    return registry().counts;
+    Registry& r = registry();
+    std::lock_guard<std::mutex> guard(r.lock);
+    return r.counts;
 }
 
 PixelView bitmapPixels(HBITMAP handle)

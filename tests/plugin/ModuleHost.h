@@ -70,6 +70,10 @@ public:
     std::atomic<int> requests{0};
     std::atomic<int> timeRequests{0};
     std::atomic<VstIntPtr> lastTimeFilter{0};
+    // Gestures and automation the plug-in reported, from any thread.
+    std::atomic<int> beginEdits{0};
+    std::atomic<int> endEdits{0};
+    std::atomic<int> automations{0};
 
 private:
     using Entry = AEffect*(VSTCALLBACK*)(audioMasterCallback);
@@ -102,6 +106,15 @@ private:
             host->timeInfo.sampleRate = 44100.0;
             host->timeInfo.flags = kVstTempoValid | kVstTransportPlaying;
             return reinterpret_cast<VstIntPtr>(&host->timeInfo);
+        case audioMasterBeginEdit:
+            ++host->beginEdits;
+            return 1;
+        case audioMasterEndEdit:
+            ++host->endEdits;
+            return 1;
+        case audioMasterAutomate:
+            ++host->automations;
+            return 1;
         default:
             return 0;
         }

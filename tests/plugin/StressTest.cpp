@@ -1,96 +1,17 @@
-// A host at its most demanding, run under ThreadSanitizer and AddressSanitizer in CI: an audio
-// thread processing blocks of random sizes (0 to 8192 frames, in place and not), an automation
-// thread setting random values on random parameters, switching programs and now and then the
-// sample rate, and a host thread reading names, displays and chunks, all at once. Nothing may
-// be reported, and the audio stays finite.
+// A host at its most demanding, run under ThreadSanitizer and AddressSanitizer in CI: audio,
+// automation and host threads all at once (StressThreads.h). Nothing may be reported, and the
+// audio stays finite. The same threads run beside an editor opening and closing in the editor's
+// window tests.
 
-#include "tests/plugin/ModuleHost.h"
+#include "tests/plugin/StressThreads.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cmath>
-#include <cstring>
-#include <random>
-#include <thread>
-#include <vector>
+#include <string>
 
 namespace
 {
-
-constexpr auto kDuration = std::chrono::milliseconds(1500);
-constexpr int kMaxBlock = 8192;
-
-void audioThread(AEffect* effect, unsigned seed, const std::atomic<bool>& done,
-                 std::atomic<long>& blocks, std::atomic<bool>& finite)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    std::vector<float> in[2] = {std::vector<float>(kMaxBlock), std::vector<float>(kMaxBlock)};
-    std::vector<float> out[2] = {std::vector<float>(kMaxBlock), std::vector<float>(kMaxBlock)};
-    while (!done.load(std::memory_order_relaxed))
-    {
-        const int frames = static_cast<int>(rng() % (kMaxBlock + 1));
-        const bool inPlace = rng() % 2 == 0;
-        for (auto& channel : in)
-            for (int i = 0; i < frames; ++i)
-                channel[i] = noise(rng);
-        float* inputs[2] = {in[0].data(), in[1].data()};
-        float* separate[2] = {out[0].data(), out[1].data()};
-        float** outputs = inPlace ? inputs : separate;
-        effect->processReplacing(effect, inputs, outputs, frames);
-        for (int c = 0; c < 2; ++c)
-            for (int i = 0; i < frames; ++i)
-                if (!std::isfinite(outputs[c][i]))
-                    finite = false;
-        ++blocks;
-    }
-}
-
-void automationThread(ModuleHost& host, unsigned seed, const std::atomic<bool>& done)
-{
-    AEffect* effect = host.effect;
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    const float hostile[] = {NAN, INFINITY, -INFINITY, -1.0f, 1e30f, 13.0f, 1e-45f};
-    const float rates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 192000.0f};
-    for (long n = 0; !done.load(std::memory_order_relaxed); ++n)
-    {
-        const int index = static_cast<int>(rng() % 25) - 1;
-        const float value = rng() % 8 == 0 ? hostile[rng() % 7] : unit(rng) * 12.0f;
-        effect->setParameter(effect, index, value);
-        (void)effect->getParameter(effect, index);
-        if (n % 64 == 0)
-            host.dispatch(effSetProgram, 0, static_cast<VstIntPtr>(rng() % 22) - 1);
-        if (n % 4096 == 0)
-            host.dispatch(effSetSampleRate, 0, 0, nullptr, rates[rng() % 5]);
-    }
-}
-
-void hostThread(ModuleHost& host, unsigned seed, const std::atomic<bool>& done,
-                std::atomic<bool>& terminated)
-{
-    std::mt19937 rng(seed);
-    while (!done.load(std::memory_order_relaxed))
-    {
-        char text[64];
-        for (VstInt32 opcode : {effGetParamName, effGetParamDisplay, effGetParamLabel})
-        {
-            std::memset(text, 0x5A, sizeof text);
-            host.dispatch(opcode, static_cast<VstInt32>(rng() % 23), 0, text);
-            terminated = terminated && std::memchr(text, 0, sizeof text) != nullptr;
-        }
-        host.dispatch(effGetProgramName, 0, 0, text);
-        host.dispatch(effGetProgramNameIndexed, static_cast<VstInt32>(rng() % 20), 0, text);
-        (void)host.dispatch(effGetProgram);
-        void* chunk = nullptr;
-        const VstIntPtr size =
-            host.dispatch(effGetChunk, static_cast<VstInt32>(rng() % 2), 0, &chunk);
-        std::vector<unsigned char> copy(static_cast<size_t>(size));
-        std::memcpy(copy.data(), chunk, copy.size());
-    }
-}
 
 TEST(ConcurrencyStress, AudioAutomationAndHostThreadsAtOnce)
 {
@@ -98,22 +19,12 @@ TEST(ConcurrencyStress, AudioAutomationAndHostThreadsAtOnce)
     SCOPED_TRACE("seed " + std::to_string(seed));
     ModuleHost host;
     ASSERT_NE(host.open(), nullptr);
-    std::atomic<bool> done{false}, finite{true}, terminated{true};
-    std::atomic<long> blocks{0};
-    std::thread audio(audioThread, host.effect, seed, std::cref(done), std::ref(blocks),
-                      std::ref(finite));
-    std::thread automation(automationThread, std::ref(host), seed + 1, std::cref(done));
-    std::thread reader(hostThread, std::ref(host), seed + 2, std::cref(done), std::ref(terminated));
-    // The editor's thread joins here once the plug-in has an editor: opening, idling and
-    // closing it while the others run.
-    std::this_thread::sleep_for(kDuration);
-    done = true;
-    audio.join();
-    automation.join();
-    reader.join();
-    EXPECT_TRUE(finite);
-    EXPECT_TRUE(terminated);
-    EXPECT_GT(blocks, 10);
+    stress::StressThreads threads(host, seed);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    threads.finish();
+    EXPECT_TRUE(threads.finite);
+    EXPECT_TRUE(threads.terminated);
+    EXPECT_GT(threads.blocks, 10);
 }
 
 } // namespace

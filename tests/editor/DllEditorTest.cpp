@@ -5,7 +5,9 @@
 // and keyboard events go through the window system's input queue as a person's would. Pixels are
 // read back from the window. Cross-built, run under Wine.
 #include "tests/editor/EditorCaptures.h"
+#include "tests/editor/InputThread.h"
 #include "tests/editor/ModuleHost.h"
+#include "tests/support/GdiPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -87,28 +89,6 @@ void pressKey(WORD key)
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof input[0]);
 }
-
-// Runs the script on a thread of its own, so that input keeps coming while the host's GUI
-// thread sits in a knob's loop or a menu's.
-class InputThread
-{
-public:
-    explicit InputThread(std::function<void()> script)
-        : thread(
-              [this, script]
-              {
-                  script();
-                  finished.store(true);
-              })
-    {
-    }
-    ~InputThread() { thread.join(); }
-    bool done() const { return finished.load(); }
-
-private:
-    std::atomic<bool> finished{false};
-    std::thread thread;
-};
 
 // The pop-up menu window TrackPopupMenu shows, once it does (null after two seconds).
 HWND waitForPopupMenu()
@@ -297,6 +277,18 @@ protected:
         return at;
     }
 
+    // Sets the parameter, starts the audio, opens the editor and idles a little; the host's
+    // record starts afresh.
+    HWND openForInput(int index, float value)
+    {
+        plugin->set(index, value);
+        plugin->startAudio();
+        const HWND editor = openEditor();
+        idleFor(100);
+        host.clear();
+        return editor;
+    }
+
     bool useMenuAndKnob(HWND editor);
 
     // Every request of the gestures: one begin and one end for `index`, automation of `index`
@@ -361,35 +353,14 @@ class CaptureTest : public DllEditorTest, public ::testing::WithParamInterface<c
 capture::Picture windowPixels(HWND window, int width, int height)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const qev::test::GdiCanvas canvas(width, height, 0);
     HDC windowDc = GetDC(window);
-    HDC memory = CreateCompatibleDC(windowDc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
-    GdiFlush();
-    capture::Picture picture;
-    if (copied && bits)
-    {
-        picture.width = width;
-        picture.height = height;
-        const auto* first = static_cast<const uint32_t*>(bits);
-        picture.pixels.assign(first, first + static_cast<size_t>(width) * height);
-        for (uint32_t& p : picture.pixels)
-            p &= 0xFFFFFFu;
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    const bool copied = BitBlt(canvas.dc(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
     ReleaseDC(window, windowDc);
-    return picture;
+    if (!copied)
+        return {};
+    qev::test::GdiImage image = canvas.image();
+    return {image.width, image.height, std::move(image.pixels)};
 }
 
 TEST_P(CaptureTest, TheWindowsPixelsAreWrittenForTheComparisonWithLinux)
@@ -419,12 +390,8 @@ INSTANTIATE_TEST_SUITE_P(States, CaptureTest, ::testing::ValuesIn(capture::edito
 // by half its range.
 TEST_F(DllEditorTest, AKnobDragBySendInputTurnsSpeedInOneGesture)
 {
-    plugin->set(1, 0.25f);
-    plugin->startAudio();
-    const HWND editor = openEditor();
+    const HWND editor = openForInput(1, 0.25f);
     ASSERT_NE(editor, nullptr);
-    idleFor(100);
-    host.clear();
 
     const POINT at = screenPoint(editor, 27 + 24, 26 + 24);
     POINT seen{-1, -1};
@@ -460,12 +427,8 @@ TEST_F(DllEditorTest, AKnobDragBySendInputTurnsSpeedInOneGesture)
 // "1/8", sets SYNC_SPEED to 2.
 TEST_F(DllEditorTest, AClickOnAnEntryOfTheSyncMenuSetsSyncSpeed)
 {
-    plugin->set(2, 0.0f);
-    plugin->startAudio();
-    const HWND editor = openEditor();
+    const HWND editor = openForInput(2, 0.0f);
     ASSERT_NE(editor, nullptr);
-    idleFor(100);
-    host.clear();
 
     const POINT menu = screenPoint(editor, 26 + 10, 106 + 8);
     RECT item{}, shownAt{};
@@ -502,12 +465,8 @@ TEST_F(DllEditorTest, AClickOnAnEntryOfTheSyncMenuSetsSyncSpeed)
 // third entry, "6", and set TYPE to 2.
 TEST_F(DllEditorTest, TheKeyboardChoosesAnEntryOfTheStageMenu)
 {
-    plugin->set(6, 0.0f);
-    plugin->startAudio();
-    const HWND editor = openEditor();
+    const HWND editor = openForInput(6, 0.0f);
     ASSERT_NE(editor, nullptr);
-    idleFor(100);
-    host.clear();
 
     const POINT menu = screenPoint(editor, 122 + 10, 106 + 8);
     bool opened = false;

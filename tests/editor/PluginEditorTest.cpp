@@ -7,6 +7,7 @@
 #include "tests/platform/WindowTestKit.h"
 
 #include "tests/editor/EditorPicture.h"
+#include "tests/editor/InputThread.h"
 #include "tests/editor/ModuleHost.h"
 #include "tests/editor/OpeningCycles.h"
 
@@ -36,25 +37,18 @@ void pause(int ms)
 }
 
 // Plays the user's hand on a client of its own, on a thread of its own.
-class InputThread
+class HandThread : public InputThread
 {
 public:
-    InputThread(const std::string& display, std::function<void(HostClient&)> script)
-        : thread(
-              [this, display, script]
+    HandThread(const std::string& display, const std::function<void(HostClient&)>& script)
+        : InputThread(
+              [display, script]
               {
                   HostClient hand(display);
                   script(hand);
-                  finished.store(true);
               })
     {
     }
-    ~InputThread() { thread.join(); }
-    bool done() const { return finished.load(); }
-
-private:
-    std::atomic<bool> finished{false};
-    std::thread thread;
 };
 
 class PluginEditorTest : public qev::test::WindowTest
@@ -240,25 +234,25 @@ TEST_P(KnobDragTest, ADragOf100PixelsUpIsOneGestureWithTheHostIdledAbout20TimesA
     ASSERT_NO_FATAL_FAILURE(openSettled());
 
     const POINT at = screenPointIn(top_, kSpeedX, kSpeedY);
-    InputThread hand(server_->displayName(),
-                     [&](HostClient& c)
-                     {
-                         c.moveTo(at.x, at.y);
-                         pause(60);
-                         if (drag.shift)
-                             c.keyDown(XK_Shift_L);
-                         c.press(1);
-                         pause(100);
-                         for (int step = 1; step <= 20; ++step)
-                         {
-                             c.moveTo(at.x, at.y - 5 * step);
-                             pause(25);
-                         }
-                         pause(200);
-                         c.release(1);
-                         if (drag.shift)
-                             c.keyUp(XK_Shift_L);
-                     });
+    HandThread hand(server_->displayName(),
+                    [&](HostClient& c)
+                    {
+                        c.moveTo(at.x, at.y);
+                        pause(60);
+                        if (drag.shift)
+                            c.keyDown(XK_Shift_L);
+                        c.press(1);
+                        pause(100);
+                        for (int step = 1; step <= 20; ++step)
+                        {
+                            c.moveTo(at.x, at.y - 5 * step);
+                            pause(25);
+                        }
+                        pause(200);
+                        c.release(1);
+                        if (drag.shift)
+                            c.keyUp(XK_Shift_L);
+                    });
     EXPECT_TRUE(idleUntil([&] { return hand.done(); }));
     idleFor(100);
 
@@ -316,19 +310,19 @@ TEST_F(PluginEditorTest, TheHostClosingThePluginDuringAKnobDragEndsTheDragQuietl
     };
     host.onIdle.store(&closePlugin);
     const POINT at = screenPointIn(top_, kSpeedX, kSpeedY);
-    InputThread hand(server_->displayName(),
-                     [&](HostClient& c)
-                     {
-                         c.moveTo(at.x, at.y);
-                         pause(60);
-                         c.press(1);
-                         for (int step = 1; step <= 20; ++step)
-                         {
-                             c.moveTo(at.x, at.y - 5 * step);
-                             pause(20);
-                         }
-                         c.release(1);
-                     });
+    HandThread hand(server_->displayName(),
+                    [&](HostClient& c)
+                    {
+                        c.moveTo(at.x, at.y);
+                        pause(60);
+                        c.press(1);
+                        for (int step = 1; step <= 20; ++step)
+                        {
+                            c.moveTo(at.x, at.y - 5 * step);
+                            pause(20);
+                        }
+                        c.release(1);
+                    });
     const Clock::time_point end = Clock::now() + milliseconds(5000);
     while (!hand.done() && Clock::now() < end)
     {
@@ -350,24 +344,24 @@ TEST_F(PluginEditorTest, TheWheelStepsAKnobAndControlClickResetsIt)
     ASSERT_NO_FATAL_FAILURE(openSettled());
     const POINT at = screenPointIn(top_, kSpeedX, kSpeedY);
     {
-        InputThread hand(server_->displayName(),
-                         [&](HostClient& c)
-                         {
-                             c.moveTo(at.x, at.y);
-                             pause(50);
-                             c.click(at.x, at.y, 4); // one notch up
-                         });
+        HandThread hand(server_->displayName(),
+                        [&](HostClient& c)
+                        {
+                            c.moveTo(at.x, at.y);
+                            pause(50);
+                            c.click(at.x, at.y, 4); // one notch up
+                        });
         EXPECT_TRUE(idleUntil([&] { return hand.done() && plugin->get(1) != 0.25f; }));
     }
     EXPECT_NEAR(plugin->get(1), 0.35f, 1e-6f);
     {
-        InputThread hand(server_->displayName(),
-                         [&](HostClient& c)
-                         {
-                             c.keyDown(XK_Control_L);
-                             c.click(at.x, at.y, 1);
-                             c.keyUp(XK_Control_L);
-                         });
+        HandThread hand(server_->displayName(),
+                        [&](HostClient& c)
+                        {
+                            c.keyDown(XK_Control_L);
+                            c.click(at.x, at.y, 1);
+                            c.keyUp(XK_Control_L);
+                        });
         EXPECT_TRUE(idleUntil([&] { return hand.done() && plugin->get(1) == 0.5f; }));
     }
     EXPECT_EQ(plugin->get(1), 0.5f);
@@ -385,30 +379,30 @@ TEST_F(PluginEditorTest, ChoosingOneEighthInTheSyncMenuAutomatesParameter2To2)
     plugin->set(2, 0.0f);
     ASSERT_NO_FATAL_FAILURE(openSettled());
     const POINT menu = screenPointIn(top_, 26 + 10, 106 + 8);
-    InputThread hand(server_->displayName(),
-                     [&](HostClient& c)
-                     {
-                         c.click(menu.x, menu.y);
-                         std::vector<Window> popups;
-                         waitUntil(
-                             [&]
-                             {
-                                 popups = c.popupWindows();
-                                 return !popups.empty();
-                             },
-                             [] { pause(10); });
-                         if (popups.empty())
-                             return;
-                         Window root = 0;
-                         int x = 0, y = 0;
-                         unsigned width = 0, height = 0, border = 0, depth = 0;
-                         XGetGeometry(c.display(), popups[0], &root, &x, &y, &width, &height,
-                                      &border, &depth);
-                         const int frame = (static_cast<int>(height) - 13 * 18) / 2;
-                         const POINT origin = c.screenOrigin(popups[0]);
-                         pause(100);
-                         c.click(origin.x + 20, origin.y + frame + 2 * 18 + 9);
-                     });
+    HandThread hand(server_->displayName(),
+                    [&](HostClient& c)
+                    {
+                        c.click(menu.x, menu.y);
+                        std::vector<Window> popups;
+                        waitUntil(
+                            [&]
+                            {
+                                popups = c.popupWindows();
+                                return !popups.empty();
+                            },
+                            [] { pause(10); });
+                        if (popups.empty())
+                            return;
+                        Window root = 0;
+                        int x = 0, y = 0;
+                        unsigned width = 0, height = 0, border = 0, depth = 0;
+                        XGetGeometry(c.display(), popups[0], &root, &x, &y, &width, &height,
+                                     &border, &depth);
+                        const int frame = (static_cast<int>(height) - 13 * 18) / 2;
+                        const POINT origin = c.screenOrigin(popups[0]);
+                        pause(100);
+                        c.click(origin.x + 20, origin.y + frame + 2 * 18 + 9);
+                    });
     EXPECT_TRUE(idleUntil([&] { return hand.done() && plugin->get(2) == 2.0f; }));
     EXPECT_EQ(plugin->get(2), 2.0f);
     const std::vector<HostRequest> automation = host.of(audioMasterAutomate);
@@ -496,13 +490,13 @@ TEST_F(PluginEditorTest, TwoInstancesWithEditorsOpenAtOnceEachShowAndTakeTheirOw
 
     const POINT at = screenPointIn(otherTop, 442 + 24, 26 + 24); // VOLUME of the second
     {
-        InputThread hand(server_->displayName(),
-                         [&](HostClient& c)
-                         {
-                             c.keyDown(XK_Control_L);
-                             c.click(at.x, at.y, 1);
-                             c.keyUp(XK_Control_L);
-                         });
+        HandThread hand(server_->displayName(),
+                        [&](HostClient& c)
+                        {
+                            c.keyDown(XK_Control_L);
+                            c.click(at.x, at.y, 1);
+                            c.keyUp(XK_Control_L);
+                        });
         // Whichever editor the host idles, every window's input is handled.
         EXPECT_TRUE(idleUntil([&] { return hand.done() && other.get(9) == 0.5f; }));
     }

@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -45,13 +46,10 @@ void runEngine(benchmark::State& state, qev::EngineParams& params)
     }
     for (auto _ : state)
     {
-        for (int i = 0; i < kBlock; ++i)
-        {
-            float l = inLeft[i], r = inRight[i];
-            engine.step(l, r, 120.0f);
-            left[i] = l;
-            right[i] = r;
-        }
+        // Blocks as the plug-in runs them.
+        std::copy(inLeft.begin(), inLeft.end(), left.begin());
+        std::copy(inRight.begin(), inRight.end(), right.begin());
+        engine.process(left.data(), right.data(), kBlock, 120.0f);
         benchmark::DoNotOptimize(left.data());
         benchmark::DoNotOptimize(right.data());
         benchmark::ClobberMemory();

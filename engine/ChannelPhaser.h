@@ -25,8 +25,13 @@ public:
 
     // One frame: advances the LFO and sets the stage frequencies of the frame. lfoRate in
     // hertz; lowPosition and highPosition are the sweep ends as knob positions 0..1 (held
-    // within 0..1).
+    // within 0..1). The same as followEnds() and setting the LFO's rate, then advance().
     inline void step(float lfoRate, float lowPosition, float highPosition);
+
+    // Sets the sweep ends for the frames that follow (as step() takes them).
+    inline void followEnds(float lowPosition, float highPosition);
+    // One frame at the LFO's rate and the ends last followed.
+    inline void advance();
 
     // The fastest LFO rate, in hertz, that a sweep between the two knob positions (held
     // within 0..1, either order) follows without parametric growth; always above 0.
@@ -87,9 +92,12 @@ inline float ChannelPhaser::maxLfoRate(float lowPosition, float highPosition) co
 inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosition)
 {
     lfo->setRate(lfoRate);
-    sweep = (lfo->step() + 1.0f) * 0.5f;
-    sweep = sweep > 1.0f ? 1.0f : sweep;
+    followEnds(lowPosition, highPosition);
+    advance();
+}
 
+inline void ChannelPhaser::followEnds(float lowPosition, float highPosition)
+{
     // The ends change only with the knobs, so they are looked up again only when one moves.
     if (!(lowPosition == endsLowPosition && highPosition == endsHighPosition))
     {
@@ -98,6 +106,12 @@ inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosi
         endsLowPosition = lowPosition;
         endsHighPosition = highPosition;
     }
+}
+
+inline void ChannelPhaser::advance()
+{
+    sweep = (lfo->step() + 1.0f) * 0.5f;
+    sweep = sweep > 1.0f ? 1.0f : sweep;
     frequency = lowFrequency + (highFrequency - lowFrequency) * sweep;
 
     // Held to the table's first 1025 entries whatever the rate: at every accepted rate the

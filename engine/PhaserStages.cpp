@@ -32,6 +32,12 @@ PhaserStages::PhaserStages(float sampleRate)
     for (int i = 0; i <= kCosineSteps; ++i)
         cosineTable[i] = tablemath::cos(static_cast<float>(i) * pi / 1024.0f);
     cosineTable[kCosineSteps + 1] = cosineTable[kCosineSteps];
+    // The same operations as at any other frequency, so a held lane gets the bits it got when
+    // the floor was its frequency.
+    const Coefficients<FloatLanes> atFloor = coefficientsAt(FloatLanes(kFrequencyFloor));
+    floorRadius = atFloor.radius.lane0();
+    floorA1 = atFloor.a1.lane0();
+    floorA2 = atFloor.a2.lane0();
 }
 
 void PhaserStages::startFromRest(unsigned lanes)

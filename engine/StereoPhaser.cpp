@@ -1,5 +1,6 @@
 #include "engine/StereoPhaser.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qev
@@ -36,6 +37,88 @@ bool StereoPhaser::rebuild(float sampleRate)
         syncDivisors[i] = kSyncTable[i];
     limitLowPosition = limitHighPosition = NAN; // the new tables give a new limit
     return true;
+}
+
+void StereoPhaser::process(float* leftSamples, float* rightSamples, int frames, float tempo)
+{
+    for (int done = 0; done < frames; done += PhaserStages::kMaxFrames)
+    {
+        const int left = frames - done;
+        processRun(leftSamples + done, rightSamples + done,
+                   left < PhaserStages::kMaxFrames ? left : PhaserStages::kMaxFrames, tempo);
+    }
+}
+
+void StereoPhaser::processRun(float* leftSamples, float* rightSamples, int frames, float tempo)
+{
+    const float speed = clampOrLow(params.get(kParamSpeed), 0.0f, 1.0f);
+    const float syncSpeed = params.get(kParamSyncSpeed);
+    const float lowPosition = params.get(kParamLoFreq);
+    const float highPosition = params.get(kParamHiFreq);
+    const float phase = clampOrLow(params.get(kParamPhase), 0.0f, 1.0f);
+    const float type = params.get(kParamType);
+    const float feedbackKnob = clampOrLow(params.get(kParamFeedback), 0.0f, 1.0f);
+    const float dryWet = clampOrLow(params.get(kParamDryWet), 0.0f, 1.0f);
+    const float volume = clampOrLow(params.get(kParamVolume), 0.0f, 1.0f);
+
+    lfoRate = rateFor(speed, syncSpeed, tempo, lowPosition, highPosition);
+    const float u = 1.0f - feedbackKnob;
+    feedback = 1.0f - u * u * u * u;
+    right->oscillator().setRate(lfoRate);
+    left->oscillator().setRate(lfoRate);
+    right->followEnds(lowPosition, highPosition);
+    left->followEnds(lowPosition, highPosition);
+
+    // The sweep of every frame: inputs and stage frequencies in the stages' lanes.
+    float input[PhaserStages::kMaxFrames][2];
+    float b[PhaserStages::kMaxFrames][PhaserStages::kLanes];
+    for (int n = 0; n < frames; ++n)
+    {
+        input[n][PhaserStages::kRight] = safeInput(rightSamples[n]);
+        input[n][PhaserStages::kLeft] = safeInput(leftSamples[n]);
+        left->oscillator().phase = right->oscillator().phase + 127.0f * phase;
+        right->advance();
+        left->advance();
+        const float frameB[PhaserStages::kLanes] = {right->frequency,  left->frequency,
+                                                    right->frequency2, left->frequency2,
+                                                    right->frequency3, left->frequency3};
+        std::copy(frameB, frameB + 6, b[n]);
+    }
+
+    float wet[PhaserStages::kMaxFrames][2];
+    unsigned restartedLanes[PhaserStages::kMaxFrames];
+    stages->run(frames, input, b, feedback, type, wet, restartedLanes);
+
+    // The filters' state stays in registers through the run: the output buffers may alias
+    // anything a float may.
+    DcFilter rightFilter = *rightDc, leftFilter = *leftDc;
+    const float gain = 1.0f - feedback * 0.8333333f;
+    float rightOut = 0.0f, leftOut = 0.0f;
+    for (int n = 0; n < frames; ++n)
+    {
+        float rightWet = wet[n][PhaserStages::kRight];
+        float leftWet = wet[n][PhaserStages::kLeft];
+        if (restartedLanes[n] & PhaserStages::kChannelLanes[PhaserStages::kRight])
+            rightFilter.reset();
+        if (restartedLanes[n] & PhaserStages::kChannelLanes[PhaserStages::kLeft])
+            leftFilter.reset();
+        rightFilter.process(rightWet, kDcCutoff);
+        leftFilter.process(leftWet, kDcCutoff);
+
+        rightWet *= gain;
+        leftWet *= gain;
+        rightOut = rightWet;
+        leftOut = leftWet;
+
+        const float rightIn = input[n][PhaserStages::kRight];
+        const float leftIn = input[n][PhaserStages::kLeft];
+        rightSamples[n] = (rightWet * dryWet + rightIn * (1.0f - dryWet)) * volume * volume * 2.0f;
+        leftSamples[n] = (leftWet * dryWet + leftIn * (1.0f - dryWet)) * volume * volume * 2.0f;
+    }
+    *rightDc = rightFilter;
+    *leftDc = leftFilter;
+    rightWet = rightOut;
+    leftWet = leftOut;
 }
 
 } // namespace qev

@@ -46,6 +46,9 @@ struct FloatLanes
             _mm_store_ps(p, v);
     }
 
+    // Four floats from p, 16-byte aligned, or to p.
+    static FloatLanes load(const float* p) { return {_mm_load_ps(p)}; }
+    void store(float* p) const { _mm_store_ps(p, v); }
     // Four floats from p, any alignment.
     static FloatLanes loadUnaligned(const float* p) { return {_mm_loadu_ps(p)}; }
     // Two floats from p, any alignment, in lanes 0 and 1 and again in lanes 2 and 3.
@@ -104,6 +107,12 @@ inline FloatLanes atLeast(FloatLanes a, FloatLanes b)
 inline FloatLanes notAtMost(FloatLanes a, FloatLanes b)
 {
     return {_mm_cmpnle_ps(a.v, b.v)};
+}
+
+// lesser lane by lane: a < b ? a : b (minps answers its second operand when either is NaN).
+inline FloatLanes lesser(FloatLanes a, FloatLanes b)
+{
+    return {_mm_min_ps(a.v, b.v)};
 }
 
 // mask ? a : b, lane by lane.

@@ -69,21 +69,44 @@ void StereoPhaser::processRun(float* leftSamples, float* rightSamples, int frame
     right->followEnds(lowPosition, highPosition);
     left->followEnds(lowPosition, highPosition);
 
-    // The sweep of every frame: inputs and stage frequencies in the stages' lanes.
     float input[PhaserStages::kMaxFrames][2];
-    float b[PhaserStages::kMaxFrames][PhaserStages::kLanes];
     for (int n = 0; n < frames; ++n)
     {
         input[n][PhaserStages::kRight] = safeInput(rightSamples[n]);
         input[n][PhaserStages::kLeft] = safeInput(leftSamples[n]);
-        left->oscillator().phase = right->oscillator().phase + 127.0f * phase;
-        right->advance();
-        left->advance();
-        const float frameB[PhaserStages::kLanes] = {right->frequency,  left->frequency,
-                                                    right->frequency2, left->frequency2,
-                                                    right->frequency3, left->frequency3};
-        std::copy(frameB, frameB + 6, b[n]);
     }
+
+    // The sweep of every frame: the LFOs' phases one frame after another (the left LFO reads
+    // the right one's phase plus the offset), then the stage frequencies four frames at a
+    // time, turned into the stages' lanes frame by frame.
+    Lfo& rightLfo = right->oscillator();
+    Lfo& leftLfo = left->oscillator();
+    alignas(16) float readPhase[2][PhaserStages::kMaxFrames];
+    for (int n = 0; n < frames; ++n)
+    {
+        leftLfo.phase = rightLfo.phase + 127.0f * phase;
+        readPhase[PhaserStages::kRight][n] = rightLfo.advance();
+        readPhase[PhaserStages::kLeft][n] = leftLfo.advance();
+    }
+    for (int n = frames; n % FloatLanes::kWidth; ++n) // a phase inside the table
+        readPhase[PhaserStages::kRight][n] = readPhase[PhaserStages::kLeft][n] = 0.0f;
+    alignas(16) float b[PhaserStages::kMaxFrames][PhaserStages::kLanes];
+    for (int n = 0; n < frames; n += FloatLanes::kWidth)
+    {
+        const auto r = right->frequenciesAt(FloatLanes::load(readPhase[PhaserStages::kRight] + n));
+        const auto l = left->frequenciesAt(FloatLanes::load(readPhase[PhaserStages::kLeft] + n));
+        FloatLanes lanes12[] = {r.frequency, l.frequency, r.frequency2, l.frequency2};
+        FloatLanes lanes3[] = {r.frequency3, l.frequency3, 0.0f, 0.0f};
+        _MM_TRANSPOSE4_PS(lanes12[0].v, lanes12[1].v, lanes12[2].v, lanes12[3].v);
+        _MM_TRANSPOSE4_PS(lanes3[0].v, lanes3[1].v, lanes3[2].v, lanes3[3].v);
+        for (int i = 0; i < FloatLanes::kWidth; ++i)
+        {
+            lanes12[i].store(b[n + i]);
+            lanes3[i].store(b[n + i] + 4);
+        }
+    }
+    right->setFrame(readPhase[PhaserStages::kRight][frames - 1]);
+    left->setFrame(readPhase[PhaserStages::kLeft][frames - 1]);
 
     float wet[PhaserStages::kMaxFrames][2];
     unsigned restartedLanes[PhaserStages::kMaxFrames];

@@ -87,6 +87,19 @@ public:
     // Each channel's lanes, as bits (bit i for lane i).
     static constexpr unsigned kChannelLanes[2] = {0x15u, 0x2au};
 
+    // The ways through the lanes, all giving the same bits: Sse runs on every x86-64, Avx holds
+    // all eight lanes in one register where the processor and its system support AVX (TYPE 2
+    // and above; fewer stages run as on Sse).
+    enum class Path
+    {
+        Sse,
+        Avx
+    };
+    static bool supports(Path path);
+    // The path stages made from now on take: the widest supported, unless a test chose another
+    // to force each. Refused (false, nothing changes) where the processor does not support it.
+    static bool choosePath(Path path);
+
     // sampleRate in hertz sets how many frames make kFloorHoldSeconds. All lanes at rest.
     explicit PhaserStages(float sampleRate);
 
@@ -131,6 +144,7 @@ public:
     unsigned restartedLanes; // lanes the last frame restarted
     float output[2];         // per channel: summed stage outputs of the last frame
     bool restarted[2];       // per channel: whether one of its stages restarted in the last frame
+    const Path path;         // the path chosen when these stages were made
 
 private:
     // A stage's all-pass coefficients at one frequency, lane by lane.
@@ -154,11 +168,6 @@ private:
     };
 
     template <class Lanes> inline Coefficients<Lanes> coefficientsAt(Lanes b) const;
-    // The lanes of one frame: first (and second) stages in a FloatLanes, all in a pair.
-    static inline void laneInputs(const float (&input)[2], const float (&b)[kLanes],
-                                  FloatLanes& lanesIn, FloatLanes& lanesB);
-    static inline void laneInputs(const float (&input)[2], const float (&b)[kLanes],
-                                  FloatLanePair& lanesIn, FloatLanePair& lanesB);
     // Calls f(member, state field) for every member that carries from frame to frame.
     template <class Lanes, class F> inline void forEachCarried(LaneState<Lanes>& state, F f);
 
@@ -175,6 +184,10 @@ private:
     __attribute__((always_inline)) inline Lanes
     stepGroup(LaneState<Lanes>& state, const FrameLanes<Lanes>& frame, Lanes k, unsigned widthBits,
               Coefficients<Lanes>& used, unsigned& restartedBits) const;
+
+    // runGroup of all eight lanes on the Avx path, in a source file of its own built for AVX.
+    void runWide(int frames, const float (*input)[2], const float (*b)[kLanes], float k,
+                 float (*out)[2], unsigned* frameRestartedLanes);
 
     float floorRadius, floorA1, floorA2; // the coefficients at kFrequencyFloor
 };
@@ -240,21 +253,39 @@ inline Lanes PhaserStages::stepGroup(LaneState<Lanes>& s, const FrameLanes<Lanes
     return output;
 }
 
-inline void PhaserStages::laneInputs(const float (&input)[2], const float (&b)[kLanes],
-                                     FloatLanes& lanesIn, FloatLanes& lanesB)
+// The lanes of one frame (laid out as in PhaserStages): the inputs the stages hear and their
+// frequencies, the first (and second) stages' in a FloatLanes, all in a pair. Every lanes type
+// has these and stageSums() beside it.
+inline void stageLaneInputs(const float (&input)[2], const float (&b)[PhaserStages::kLanes],
+                            FloatLanes& lanesIn, FloatLanes& lanesB)
 {
     // Stage 1 hears half the input, stage 2 half of that: x * 0.5 * 1 is x * 0.5 to the bit.
     lanesIn = FloatLanes::pairTwice(input) * 0.5f * FloatLanes::of(1.0f, 1.0f, 0.5f, 0.5f);
     lanesB = FloatLanes::loadUnaligned(b);
 }
 
-inline void PhaserStages::laneInputs(const float (&input)[2], const float (&b)[kLanes],
-                                     FloatLanePair& lanesIn, FloatLanePair& lanesB)
+inline void stageLaneInputs(const float (&input)[2], const float (&b)[PhaserStages::kLanes],
+                            FloatLanePair& lanesIn, FloatLanePair& lanesB)
 {
-    laneInputs(input, b, lanesIn.low, lanesB.low);
+    stageLaneInputs(input, b, lanesIn.low, lanesB.low);
     // Stage 3 hears half of what stage 2 hears; the spares silence at kSpareFrequency.
     lanesIn.high = FloatLanes::lowHalves(lanesIn.low.upperHalf() * 0.5f, 0.0f);
-    lanesB.high = FloatLanes::lowHalves(FloatLanes::pairTwice(b + 4), kSpareFrequency);
+    lanesB.high =
+        FloatLanes::lowHalves(FloatLanes::pairTwice(b + 4), PhaserStages::kSpareFrequency);
+}
+
+// Sets sums to each channel's summed stage outputs, given the first kWidth lanes' outputs:
+// stage 1 + stage 2, then + stage 3, as far as they run.
+template <int kWidth> inline void stageSums(FloatLanes output, float (&sums)[2])
+{
+    static_assert(kWidth == 2 || kWidth == 4, "a FloatLanes holds two or four stages");
+    (kWidth == 2 ? output : output + output.upperHalf()).storePair(sums);
+}
+
+template <int kWidth> inline void stageSums(FloatLanePair output, float (&sums)[2])
+{
+    static_assert(kWidth == 8, "a pair holds all stages");
+    ((output.low + output.low.upperHalf()) + output.high).storePair(sums);
 }
 
 template <class Lanes, class F>
@@ -281,7 +312,7 @@ inline void PhaserStages::runGroup(int frames, const float (*input)[2], const fl
     FrameLanes<Lanes> lanes[kMaxFrames];
     for (int n = 0; n < frames; ++n)
     {
-        laneInputs(input[n], b[n], lanes[n].input, lanes[n].b);
+        stageLaneInputs(input[n], b[n], lanes[n].input, lanes[n].b);
         lanes[n].atB = coefficientsAt(lanes[n].b);
     }
 
@@ -291,17 +322,9 @@ inline void PhaserStages::runGroup(int frames, const float (*input)[2], const fl
     Coefficients<Lanes> used{0.0f, 0.0f, 0.0f}; // every frame sets it
     for (int n = 0; n < frames; ++n)
     {
-        Lanes output =
+        const Lanes output =
             stepGroup(state, lanes[n], Lanes(k), (1u << kWidth) - 1u, used, frameRestartedLanes[n]);
-        // Per channel, stage 1 + stage 2, then + stage 3, as far as they run.
-        FloatLanes sum;
-        if constexpr (kWidth == 2)
-            sum = output;
-        else if constexpr (kWidth == 4)
-            sum = output + output.upperHalf();
-        else
-            sum = (output.low + output.low.upperHalf()) + output.high;
-        sum.storePair(out[n]);
+        stageSums<kWidth>(output, out[n]);
     }
     forEachCarried(state, [](float* member, Lanes& value) { value.storeFirst(member, kWidth); });
     used.radius.storeFirst(radius, kWidth);
@@ -327,6 +350,8 @@ inline void PhaserStages::run(int frames, const float (*input)[2], const float (
         runGroup<FloatLanes, 2>(frames, input, b, k, out, frameRestartedLanes);
     else if (!(runs & stage3))
         runGroup<FloatLanes, 4>(frames, input, b, k, out, frameRestartedLanes);
+    else if (path == Path::Avx)
+        runWide(frames, input, b, k, out, frameRestartedLanes);
     else
         runGroup<FloatLanePair, 8>(frames, input, b, k, out, frameRestartedLanes);
 

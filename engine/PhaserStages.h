@@ -36,8 +36,9 @@ template <class T> inline T saturate(T x)
 // Lanes: [right 1, left 1, right 2, left 2 | right 3, left 3, spare, spare], where "right 2"
 // is the right channel's second stage (lane(kRight, 2)). The first stage of each channel
 // always runs, the second for TYPE above 0, the third for TYPE 2 and above. TYPE 0 steps the
-// first two lanes, TYPE 1 the first four (one SSE register), TYPE 2 all eight (two registers,
-// their operations interleaved so that both feedback chains advance together); a stage that
+// first two lanes, TYPE 1 the first four (one SSE register), TYPE 2 all eight (two SSE
+// registers, their operations interleaved so that both feedback chains advance together, or one
+// AVX register on the Avx path); a stage that
 // does not run is neither read nor written, so it keeps every member unchanged, and one that
 // starts running again starts from rest, as a new stage does (resuming from the state it froze
 // in would replay the audio it last heard). The spares run with the third stages, on silence at
@@ -64,6 +65,12 @@ template <class T> inline T saturate(T x)
 // is not finite, restarts that stage alone from rest, silent for that frame, and marks the
 // frame in `restarted` so that the owner can keep the jump out of its DC blocker. Below the
 // limit the step is the plain recursion, bit for bit.
+//
+// Runs of frames. run() takes up to kMaxFrames frames: the coefficients of every frame first
+// (they depend on the frequencies only, so their cosine lookups overlap freely), then the
+// recursion through the frames with the stages' state in registers; a frame's floor hold
+// picks the coefficients at kFrequencyFloor instead, computed once with the same operations.
+// step() is a run of one frame.
 //
 // Runs on the audio thread; allocates nothing per step.
 class PhaserStages

@@ -66,11 +66,11 @@ template <class T> inline T saturate(T x)
 // frame in `restarted` so that the owner can keep the jump out of its DC blocker. Below the
 // limit the step is the plain recursion, bit for bit.
 //
-// Runs of frames. run() takes up to kMaxFrames frames: the coefficients of every frame first
-// (they depend on the frequencies only, so their cosine lookups overlap freely), then the
-// recursion through the frames with the stages' state in registers; a frame's floor hold
-// picks the coefficients at kFrequencyFloor instead, computed once with the same operations.
-// step() is a run of one frame.
+// Runs of frames. run() takes up to kMaxFrames frames through the recursion with the stages'
+// state in registers. A frame's coefficients depend on its frequency only, so they are
+// computed for the frequency as given, and a frame whose floor hold has set in picks the
+// coefficients at kFrequencyFloor instead, computed once with the same operations. step() is a
+// run of one frame.
 //
 // Runs on the audio thread; allocates nothing per step.
 class PhaserStages
@@ -120,10 +120,9 @@ public:
 
     // `frames` (1..kMaxFrames) frames one after another, each as step() runs it, with the same
     // k and type: input[n] per channel, b[n] per lane (the spare lanes' entries are not read).
-    // Sets out[n] to each channel's summed stage outputs and restartedLanes[n] to the lanes
-    // frame n restarted; the members output, restarted and restartedLanes to the last frame's.
-    // The frequencies' part of the work (coefficients, cosine lookups) is done for all frames
-    // first, then the recursion runs through them with its state held in registers.
+    // Sets out[n] to each channel's summed stage outputs and frameRestartedLanes[n] to the
+    // lanes frame n restarted; the members output, restarted and restartedLanes to the last
+    // frame's. Frames < 1 do nothing.
     inline void run(int frames, const float (*input)[2], const float (*b)[kLanes], float k,
                     float type, float (*out)[2], unsigned* frameRestartedLanes);
 
@@ -315,22 +314,19 @@ template <class Lanes, int kWidth>
 inline void PhaserStages::runGroup(int frames, const float (*input)[2], const float (*b)[kLanes],
                                    float k, float (*out)[2], unsigned* frameRestartedLanes)
 {
-    // The frames' frequency work first: independent from frame to frame, it overlaps freely.
-    FrameLanes<Lanes> lanes[kMaxFrames];
-    for (int n = 0; n < frames; ++n)
-    {
-        stageLaneInputs(input[n], b[n], lanes[n].input, lanes[n].b);
-        lanes[n].atB = coefficientsAt(lanes[n].b);
-    }
-
     LaneState<Lanes> state;
     forEachCarried(state, [](const float* member, Lanes& value)
                    { value = Lanes::loadFirst(member, kWidth); });
     Coefficients<Lanes> used{0.0f, 0.0f, 0.0f}; // every frame sets it
     for (int n = 0; n < frames; ++n)
     {
+        // A frame's coefficients depend on its frequencies only: their work overlaps with the
+        // recursion of the frames before, whose feedback chain is the critical path.
+        FrameLanes<Lanes> frame;
+        stageLaneInputs(input[n], b[n], frame.input, frame.b);
+        frame.atB = coefficientsAt(frame.b);
         const Lanes output =
-            stepGroup(state, lanes[n], Lanes(k), (1u << kWidth) - 1u, used, frameRestartedLanes[n]);
+            stepGroup(state, frame, Lanes(k), (1u << kWidth) - 1u, used, frameRestartedLanes[n]);
         stageSums<kWidth>(output, out[n]);
     }
     forEachCarried(state, [](float* member, Lanes& value) { value.storeFirst(member, kWidth); });

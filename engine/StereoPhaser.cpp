@@ -1,6 +1,5 @@
 #include "engine/StereoPhaser.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace qev

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineParams.h"
+#include "engine/FloatLanes.h"
 #include "engine/FloatOps.h"
 #include "engine/Lfo.h"
 #include "engine/TableLookup.h"
@@ -25,8 +26,24 @@ public:
 
     // One frame: advances the LFO and sets the stage frequencies of the frame. lfoRate in
     // hertz; lowPosition and highPosition are the sweep ends as knob positions 0..1 (held
-    // within 0..1).
+    // within 0..1). The same as followEnds() and setting the LFO's rate, then advance().
     inline void step(float lfoRate, float lowPosition, float highPosition);
+
+    // Sets the sweep ends for the frames that follow (as step() takes them).
+    inline void followEnds(float lowPosition, float highPosition);
+    // One frame at the LFO's rate and the ends last followed.
+    inline void advance();
+
+    // The stage frequencies of a frame whose LFO reads readPhase (as Lfo::advance() gives it),
+    // between the ends last followed: for a float, or for frames side by side in lanes.
+    template <class T> struct Frequencies
+    {
+        T sweep, frequency, frequency2, frequency3;
+    };
+    template <class T> inline Frequencies<T> frequenciesAt(T readPhase) const;
+    // Sets the members that describe a frame (the sweep, the stage frequencies, the LFO's
+    // index and fraction) to those of the frame whose LFO reads readPhase.
+    inline void setFrame(float readPhase);
 
     // The fastest LFO rate, in hertz, that a sweep between the two knob positions (held
     // within 0..1, either order) follows without parametric growth; always above 0.
@@ -87,9 +104,12 @@ inline float ChannelPhaser::maxLfoRate(float lowPosition, float highPosition) co
 inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosition)
 {
     lfo->setRate(lfoRate);
-    sweep = (lfo->step() + 1.0f) * 0.5f;
-    sweep = sweep > 1.0f ? 1.0f : sweep;
+    followEnds(lowPosition, highPosition);
+    advance();
+}
 
+inline void ChannelPhaser::followEnds(float lowPosition, float highPosition)
+{
     // The ends change only with the knobs, so they are looked up again only when one moves.
     if (!(lowPosition == endsLowPosition && highPosition == endsHighPosition))
     {
@@ -98,16 +118,40 @@ inline void ChannelPhaser::step(float lfoRate, float lowPosition, float highPosi
         endsLowPosition = lowPosition;
         endsHighPosition = highPosition;
     }
-    frequency = lowFrequency + (highFrequency - lowFrequency) * sweep;
+}
+
+template <class T>
+inline ChannelPhaser::Frequencies<T> ChannelPhaser::frequenciesAt(T readPhase) const
+{
+    Frequencies<T> f;
+    // The sine table's values are finite, so the sweep is never NaN and the lesser of it and 1
+    // is the value held to 1.
+    f.sweep = lesser((lfo->valueAt(readPhase) + 1.0f) * 0.5f, T(1.0f));
+    f.frequency = lowFrequency + (highFrequency - lowFrequency) * f.sweep;
 
     // Held to the table's first 1025 entries whatever the rate: at every accepted rate the
     // spread tables exceed 1.0 from entry 1024 on, so positions above it (a frequency a
     // rounding error above 1.0) give 1.0 either way, and the clamp changes no result.
-    const float spreadPosition = clampOrLow(frequency * kTableScale, 0.0f, kTableScale);
-    frequency2 = interpolate(spreadTable2.get(), spreadPosition);
-    frequency2 = frequency2 < 1.0f ? frequency2 : 1.0f;
-    frequency3 = interpolate(spreadTable3.get(), spreadPosition);
-    frequency3 = frequency3 < 1.0f ? frequency3 : 1.0f;
+    const T spreadPosition = clampOrLow(f.frequency * kTableScale, T(0.0f), T(kTableScale));
+    f.frequency2 = lesser(interpolate(spreadTable2.get(), spreadPosition), T(1.0f));
+    f.frequency3 = lesser(interpolate(spreadTable3.get(), spreadPosition), T(1.0f));
+    return f;
+}
+
+inline void ChannelPhaser::advance()
+{
+    setFrame(lfo->advance());
+}
+
+inline void ChannelPhaser::setFrame(float readPhase)
+{
+    lfo->index = static_cast<int>(readPhase);
+    lfo->fraction = readPhase - static_cast<float>(lfo->index);
+    const Frequencies<float> f = frequenciesAt(readPhase);
+    sweep = f.sweep;
+    frequency = f.frequency;
+    frequency2 = f.frequency2;
+    frequency3 = f.frequency3;
 }
 
 } // namespace qev

@@ -46,6 +46,22 @@ struct FloatLanes
             _mm_store_ps(p, v);
     }
 
+    // Four floats from p, 16-byte aligned, or to p.
+    static FloatLanes load(const float* p) { return {_mm_load_ps(p)}; }
+    void store(float* p) const { _mm_store_ps(p, v); }
+    // Four floats from p, any alignment.
+    static FloatLanes loadUnaligned(const float* p) { return {_mm_loadu_ps(p)}; }
+    // Two floats from p, any alignment, in lanes 0 and 1 and again in lanes 2 and 3.
+    static FloatLanes pairTwice(const float* p)
+    {
+        const __m128 pair = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p)));
+        return {_mm_movelh_ps(pair, pair)};
+    }
+    // Lanes 0 and 1 of a, then lanes 0 and 1 of b.
+    static FloatLanes lowHalves(FloatLanes a, FloatLanes b) { return {_mm_movelh_ps(a.v, b.v)}; }
+    // Lanes 0 and 1 to p, any alignment.
+    void storePair(float* p) const { _mm_storel_pi(reinterpret_cast<__m64*>(p), v); }
+
     // Bit i set where lane i of the mask is true.
     unsigned bits() const { return static_cast<unsigned>(_mm_movemask_ps(v)); }
     // Lanes 2 and 3 moved to lanes 0 and 1 (and kept in 2 and 3).
@@ -91,6 +107,12 @@ inline FloatLanes atLeast(FloatLanes a, FloatLanes b)
 inline FloatLanes notAtMost(FloatLanes a, FloatLanes b)
 {
     return {_mm_cmpnle_ps(a.v, b.v)};
+}
+
+// lesser lane by lane: a < b ? a : b (minps answers its second operand when either is NaN).
+inline FloatLanes lesser(FloatLanes a, FloatLanes b)
+{
+    return {_mm_min_ps(a.v, b.v)};
 }
 
 // mask ? a : b, lane by lane.

@@ -28,6 +28,12 @@ inline float clampOrLow(float value, float low, float high)
 #endif
 }
 
+// a < b ? a : b
+inline float lesser(float a, float b)
+{
+    return a < b ? a : b;
+}
+
 // x > 0 ? value : +0.0
 inline float valueIfPositive(float x, float value)
 {

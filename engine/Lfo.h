@@ -25,6 +25,13 @@ public:
     // Value of this frame in -1..1, then advances the phase by one increment.
     inline float step();
 
+    // The phase this frame reads, folded into the cycle, then advances the phase by one
+    // increment: step() without the table lookup, for valueAt() later.
+    inline float advance();
+    // The value at a phase advance() gave: linear interpolation in the sine table, for a
+    // float or lane by lane.
+    template <class T> T valueAt(T readPhase) const { return interpolate(sineTable, readPhase); }
+
     float phase;     // position in the cycle, table steps; the stereo offset writes it directly
     float increment; // phase advance per sample, table steps
     float sampleRate;
@@ -36,7 +43,7 @@ private:
     static float wrapPhase(float phase);
 };
 
-inline float Lfo::step()
+inline float Lfo::advance()
 {
     if (phase > kFoldSteps)
         phase -= kFoldSteps;
@@ -45,10 +52,17 @@ inline float Lfo::step()
     // wrapped here so the table is never read outside.
     if (!(phase >= 0.0f && phase <= kFoldSteps))
         phase = wrapPhase(phase);
-    index = static_cast<int>(phase);
-    fraction = phase - static_cast<float>(index);
+    const float readPhase = phase;
     phase += increment;
-    return sineTable[index] * (1.0f - fraction) + sineTable[index + 1] * fraction;
+    return readPhase;
+}
+
+inline float Lfo::step()
+{
+    const float readPhase = advance();
+    index = static_cast<int>(readPhase);
+    fraction = readPhase - static_cast<float>(index);
+    return valueAt(readPhase);
 }
 
 } // namespace qev

@@ -16,7 +16,8 @@ namespace qev
 // per channel; the stages of both channels, stepped side by side; DC blocking, feedback gain
 // compensation, dry/wet crossfade and output volume.
 //
-// Runs on the audio thread. Parameters are read once per frame. Whatever a host sends, no
+// Runs on the audio thread. Parameters are read once per step(), and once per run of up to
+// PhaserStages::kMaxFrames frames in process(). Whatever a host sends, no
 // table is read outside and no state becomes non-finite; values inside their domains pass
 // unchanged, so they give exactly the documented result:
 // - SPEED, LOFREQ, HIFREQ, PHASE, FEEDBACK, DRYWET and VOLUME are held to 0..1 (NaN gives 0);
@@ -65,7 +66,14 @@ public:
 
     // One stereo frame in place. tempo in beats per minute; a tempo that is not a positive
     // finite number counts as 120, and the rest is held to 1..1000 BPM.
-    inline void step(float& leftSample, float& rightSample, float tempo);
+    void step(float& leftSample, float& rightSample, float tempo)
+    {
+        process(&leftSample, &rightSample, 1, tempo);
+    }
+
+    // `frames` stereo frames in place (none for frames < 1), each exactly as step() gives it
+    // while the parameters stay as they are; the two channels' buffers may be the same.
+    void process(float* leftSamples, float* rightSamples, int frames, float tempo);
 
     std::unique_ptr<ChannelPhaser> left;
     std::unique_ptr<ChannelPhaser> right;
@@ -85,6 +93,9 @@ private:
                          float highPosition);
     inline float rateLimitFor(float lowPosition, float highPosition);
     static float safeInput(float sample);
+    // Up to PhaserStages::kMaxFrames frames: the sweep of every frame, then the stages through
+    // all of them, then DC blocking and the mix.
+    void processRun(float* leftSamples, float* rightSamples, int frames, float tempo);
 };
 
 // The LFO rate of the frame: free at SPEED or synced to the tempo, then held to the fastest
@@ -129,49 +140,6 @@ inline float StereoPhaser::safeInput(float sample)
 {
     // A non-finite input would poison every filter history for good.
     return std::isfinite(sample) ? sample : 0.0f;
-}
-
-inline void StereoPhaser::step(float& leftSample, float& rightSample, float tempo)
-{
-    const float speed = clampOrLow(params.get(kParamSpeed), 0.0f, 1.0f);
-    const float syncSpeed = params.get(kParamSyncSpeed);
-    const float lowPosition = params.get(kParamLoFreq);
-    const float highPosition = params.get(kParamHiFreq);
-    const float phase = clampOrLow(params.get(kParamPhase), 0.0f, 1.0f);
-    const float type = params.get(kParamType);
-    const float feedbackKnob = clampOrLow(params.get(kParamFeedback), 0.0f, 1.0f);
-    const float dryWet = clampOrLow(params.get(kParamDryWet), 0.0f, 1.0f);
-    const float volume = clampOrLow(params.get(kParamVolume), 0.0f, 1.0f);
-
-    const float rightIn = safeInput(rightSample);
-    const float leftIn = safeInput(leftSample);
-
-    left->oscillator().phase = right->oscillator().phase + 127.0f * phase;
-    lfoRate = rateFor(speed, syncSpeed, tempo, lowPosition, highPosition);
-    const float u = 1.0f - feedbackKnob;
-    feedback = 1.0f - u * u * u * u;
-
-    right->step(lfoRate, lowPosition, highPosition);
-    left->step(lfoRate, lowPosition, highPosition);
-    const float frequencies[2][3] = {{right->frequency, right->frequency2, right->frequency3},
-                                     {left->frequency, left->frequency2, left->frequency3}};
-    stages->step({rightIn, leftIn}, frequencies, feedback, type);
-    rightWet = stages->output[PhaserStages::kRight];
-    leftWet = stages->output[PhaserStages::kLeft];
-
-    if (stages->restarted[PhaserStages::kRight])
-        rightDc->reset();
-    if (stages->restarted[PhaserStages::kLeft])
-        leftDc->reset();
-    rightDc->process(rightWet, kDcCutoff);
-    leftDc->process(leftWet, kDcCutoff);
-
-    const float gain = 1.0f - feedback * 0.8333333f;
-    rightWet *= gain;
-    leftWet *= gain;
-
-    rightSample = (rightWet * dryWet + rightIn * (1.0f - dryWet)) * volume * volume * 2.0f;
-    leftSample = (leftWet * dryWet + leftIn * (1.0f - dryWet)) * volume * volume * 2.0f;
 }
 
 } // namespace qev

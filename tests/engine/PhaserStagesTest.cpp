@@ -361,6 +361,66 @@ TEST(PhaserStages, FloorHoldCountsWholeFramesAtAnyRate)
     EXPECT_EQ(PhaserStages(1e9f).floorHoldFrames, 8388608.0f);
 }
 
+// Runs of frames give, frame by frame and member by member, the bits of single steps: with
+// TYPE changing between runs, frequencies below the floor whose hold sets in mid-run (the
+// hold is 500 frames here), and huge samples in one channel restarting its stages mid-run.
+TEST(PhaserStages, RunsGiveTheBitsOfSingleSteps)
+{
+    const unsigned seed = 31;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> signal(-0.5f, 0.5f), unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> runLength(1, PhaserStages::kMaxFrames);
+    const float types[] = {0.0f, 1.0f, 2.0f, 2.0f};
+    const float frequencies[] = {1e-5f, 0.0f, 1.00000024f, 0.02f, 0.3f, 0.9f};
+    PhaserStages run(500.0f), step(500.0f);
+    float b[PhaserStages::kLanes] = {};
+    unsigned restartedLanes = 0, floorHeld = 0;
+    for (int r = 0; r < 800; ++r)
+    {
+        const float type = types[static_cast<int>(unit(rng) * 4.0f)];
+        if (r % 100 == 0)
+            for (int i = 0; i < 6; ++i)
+                b[i] = frequencies[static_cast<int>(unit(rng) * 6.0f)];
+        const int frames = runLength(rng);
+        float input[PhaserStages::kMaxFrames][2], lanesB[PhaserStages::kMaxFrames][8];
+        for (int n = 0; n < frames; ++n)
+        {
+            input[n][kRight] = signal(rng);
+            input[n][kLeft] = signal(rng);
+            std::memcpy(lanesB[n], b, sizeof b);
+            lanesB[n][6] = lanesB[n][7] = NAN; // the spares' entries are not read
+        }
+        if (r % 9 == 4 && r % 100 < 50)
+            input[static_cast<int>(unit(rng) * frames)][unit(rng) < 0.5f] = 1e30f;
+        float out[PhaserStages::kMaxFrames][2];
+        unsigned frameRestarted[PhaserStages::kMaxFrames];
+        run.run(frames, input, lanesB, 0.7f, type, out, frameRestarted);
+        const std::string what = "seed " + std::to_string(seed) + " run " + std::to_string(r);
+        for (int n = 0; n < frames; ++n)
+        {
+            step.step(input[n], {{b[0], b[2], b[4]}, {b[1], b[3], b[5]}}, 0.7f, type);
+            restartedLanes |= step.restartedLanes;
+            ASSERT_EQ(frameRestarted[n], step.restartedLanes) << what << " frame " << n;
+            for (int c : {kRight, kLeft})
+                ASSERT_TRUE(sameBits(out[n][c], step.output[c])) << what << " frame " << n;
+        }
+        for (std::size_t m = 0; m < std::size(kMembers); ++m)
+            for (int i = 0; i < PhaserStages::kLanes; ++i)
+                ASSERT_TRUE(sameBits((run.*kMembers[m])[i], (step.*kMembers[m])[i]))
+                    << what << " member " << m << " lane " << i;
+        for (int c : {kRight, kLeft})
+        {
+            ASSERT_TRUE(sameBits(run.output[c], step.output[c])) << what;
+            ASSERT_EQ(run.restarted[c], step.restarted[c]) << what;
+        }
+        for (int i = 0; i < 6; ++i)
+            if (step.framesBelowFloor[i] >= step.floorHoldFrames)
+                floorHeld |= 1u << i;
+    }
+    EXPECT_NE(restartedLanes, 0u); // the cases this is about did happen
+    EXPECT_NE(floorHeld, 0u);
+}
+
 // A huge or non-finite value in one channel: its stages restart rather than keep it, and the
 // other channel's lanes run on as the literal stages do, bit for bit.
 class PhaserStagesHostileChannel : public ::testing::TestWithParam<float>

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,7 +31,8 @@ void applyWideSweep(EngineParams& params)
 }
 
 // Runs the engine and the reference side by side on noise and stops at the first frame
-// whose output differs in any bit.
+// whose output differs in any bit. The engine processes blocks of random lengths, single
+// frames (the path of step()) and runs shorter and longer than its own included.
 void expectSameOutput(StereoPhaser& engine, reference::Phaser& reference,
                       const EngineParams& params, int frames, float tempo, unsigned seed,
                       const std::string& what)
@@ -38,14 +41,26 @@ void expectSameOutput(StereoPhaser& engine, reference::Phaser& reference,
     copyOut(params, p);
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    for (int n = 0; n < frames; ++n)
+    std::uniform_int_distribution<int> blockLength(1, 3 * PhaserStages::kMaxFrames);
+    std::vector<float> left, right;
+    for (int done = 0; done < frames;)
     {
-        float l = noise(rng), r = noise(rng);
-        float refL = l, refR = r;
-        engine.step(l, r, tempo);
-        reference.run(p, refL, refR, tempo);
-        ASSERT_EQ(l, refL) << what << " frame " << n << " seed " << seed;
-        ASSERT_EQ(r, refR) << what << " frame " << n << " seed " << seed;
+        const int block = std::min(blockLength(rng), frames - done);
+        left.resize(block);
+        right.resize(block);
+        for (int n = 0; n < block; ++n)
+        {
+            left[n] = noise(rng);
+            right[n] = noise(rng);
+        }
+        std::vector<float> refL = left, refR = right;
+        engine.process(left.data(), right.data(), block, tempo);
+        for (int n = 0; n < block; ++n, ++done)
+        {
+            reference.run(p, refL[n], refR[n], tempo);
+            ASSERT_EQ(left[n], refL[n]) << what << " frame " << done << " seed " << seed;
+            ASSERT_EQ(right[n], refR[n]) << what << " frame " << done << " seed " << seed;
+        }
     }
 }
 
@@ -623,6 +638,71 @@ TEST(StereoPhaser, HostileInputSamplesNeverReachTheState)
         }
         EXPECT_FALSE(hasBadNumber(engine)) << input;
     }
+}
+
+// Blocks of any length give the bits frame-by-frame steps give, whatever happens inside a
+// block: the parameters changing between blocks (TYPE between 0, 1 and 2, sweep ends,
+// feedback, sync), stages restarting on a huge sample in one channel (and the DC blocker
+// reset with them), non-finite samples. Both channels' buffers the same works too.
+TEST(StereoPhaser, BlocksGiveTheBitsOfSingleSteps)
+{
+    const unsigned seed = 20261210;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f), noise(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> blockLength(1, 3 * PhaserStages::kMaxFrames);
+    const float hostile[] = {1e30f, -3e37f, NAN, INFINITY};
+    EngineParams params;
+    apply(params, kFactorySettings[5]);
+    StereoPhaser blocks(44100.0f, params), steps(44100.0f, params);
+    const auto bits = [](float v)
+    {
+        uint32_t b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    };
+    long restarts = 0;
+    for (int block = 0; block < 600; ++block)
+    {
+        params.set(kParamType, static_cast<float>(static_cast<int>(unit(rng) * 3.0f)));
+        if (block % 4 == 0)
+        {
+            params.set(kParamLoFreq, unit(rng));
+            params.set(kParamHiFreq, unit(rng));
+            params.set(kParamFeedback, unit(rng));
+            params.set(kParamSyncSpeed, unit(rng) < 0.5f ? 0.0f : unit(rng) * 13.0f);
+        }
+        const int frames = blockLength(rng);
+        const bool mono = block % 7 == 3;
+        std::vector<float> left(frames), right(frames);
+        for (int n = 0; n < frames; ++n)
+        {
+            left[n] = noise(rng);
+            right[n] = noise(rng);
+        }
+        if (block % 5 == 2) // a hostile sample somewhere in one channel
+            (unit(rng) < 0.5f ? left : right)[static_cast<int>(unit(rng) * frames)] =
+                hostile[static_cast<int>(unit(rng) * 4.0f)];
+        std::vector<float> stepLeft = left, stepRight = mono ? left : right;
+        blocks.process(left.data(), mono ? left.data() : right.data(), frames, 120.0f);
+        for (int n = 0; n < frames; ++n)
+        {
+            if (mono)
+                steps.step(stepLeft[n], stepLeft[n], 120.0f);
+            else
+                steps.step(stepLeft[n], stepRight[n], 120.0f);
+            restarts += steps.stages->restarted[0] || steps.stages->restarted[1];
+            const std::string what =
+                "seed " + std::to_string(seed) + " block " + std::to_string(block);
+            ASSERT_EQ(bits(left[n]), bits(stepLeft[n])) << what << " frame " << n;
+            ASSERT_EQ(bits(mono ? left[n] : right[n]), bits(mono ? stepLeft[n] : stepRight[n]))
+                << what << " frame " << n;
+        }
+        ASSERT_EQ(blocks.rightDc->lastOutput, steps.rightDc->lastOutput) << block;
+        ASSERT_EQ(blocks.leftDc->lastOutput, steps.leftDc->lastOutput) << block;
+        ASSERT_EQ(blocks.stages->restartedLanes, steps.stages->restartedLanes) << block;
+    }
+    EXPECT_GT(restarts, 10); // the huge samples did restart stages, mid-block among others
+    EXPECT_FALSE(hasBadNumber(blocks));
 }
 
 TEST(StereoPhaser, RebuildStartsFreshChannelsButKeepsTheDcFilters)

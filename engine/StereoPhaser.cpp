@@ -38,17 +38,20 @@ bool StereoPhaser::rebuild(float sampleRate)
     return true;
 }
 
-void StereoPhaser::process(float* leftSamples, float* rightSamples, int frames, float tempo)
+void StereoPhaser::process(const float* leftIn, const float* rightIn, float* leftOut,
+                           float* rightOut, int frames, float tempo)
 {
     for (int done = 0; done < frames; done += PhaserStages::kMaxFrames)
     {
-        const int left = frames - done;
-        processRun(leftSamples + done, rightSamples + done,
-                   left < PhaserStages::kMaxFrames ? left : PhaserStages::kMaxFrames, tempo);
+        const int remaining = frames - done;
+        processRun(leftIn + done, rightIn + done, leftOut + done, rightOut + done,
+                   remaining < PhaserStages::kMaxFrames ? remaining : PhaserStages::kMaxFrames,
+                   tempo);
     }
 }
 
-void StereoPhaser::processRun(float* leftSamples, float* rightSamples, int frames, float tempo)
+void StereoPhaser::processRun(const float* leftIn, const float* rightIn, float* leftOut,
+                              float* rightOut, int frames, float tempo)
 {
     const float speed = clampOrLow(params.get(kParamSpeed), 0.0f, 1.0f);
     const float syncSpeed = params.get(kParamSyncSpeed);
@@ -71,8 +74,8 @@ void StereoPhaser::processRun(float* leftSamples, float* rightSamples, int frame
     float input[PhaserStages::kMaxFrames][2];
     for (int n = 0; n < frames; ++n)
     {
-        input[n][PhaserStages::kRight] = safeInput(rightSamples[n]);
-        input[n][PhaserStages::kLeft] = safeInput(leftSamples[n]);
+        input[n][PhaserStages::kRight] = safeInput(rightIn[n]);
+        input[n][PhaserStages::kLeft] = safeInput(leftIn[n]);
     }
 
     // The sweep of every frame: the LFOs' phases one frame after another (the left LFO reads
@@ -115,32 +118,32 @@ void StereoPhaser::processRun(float* leftSamples, float* rightSamples, int frame
     // anything a float may.
     DcFilter rightFilter = *rightDc, leftFilter = *leftDc;
     const float gain = 1.0f - feedback * 0.8333333f;
-    float rightOut = 0.0f, leftOut = 0.0f;
+    float lastRightWet = 0.0f, lastLeftWet = 0.0f;
     for (int n = 0; n < frames; ++n)
     {
-        float rightWet = wet[n][PhaserStages::kRight];
-        float leftWet = wet[n][PhaserStages::kLeft];
+        float rightSample = wet[n][PhaserStages::kRight];
+        float leftSample = wet[n][PhaserStages::kLeft];
         if (restartedLanes[n] & PhaserStages::kChannelLanes[PhaserStages::kRight])
             rightFilter.reset();
         if (restartedLanes[n] & PhaserStages::kChannelLanes[PhaserStages::kLeft])
             leftFilter.reset();
-        rightFilter.process(rightWet, kDcCutoff);
-        leftFilter.process(leftWet, kDcCutoff);
+        rightFilter.process(rightSample, kDcCutoff);
+        leftFilter.process(leftSample, kDcCutoff);
 
-        rightWet *= gain;
-        leftWet *= gain;
-        rightOut = rightWet;
-        leftOut = leftWet;
+        rightSample *= gain;
+        leftSample *= gain;
+        lastRightWet = rightSample;
+        lastLeftWet = leftSample;
 
-        const float rightIn = input[n][PhaserStages::kRight];
-        const float leftIn = input[n][PhaserStages::kLeft];
-        rightSamples[n] = (rightWet * dryWet + rightIn * (1.0f - dryWet)) * volume * volume * 2.0f;
-        leftSamples[n] = (leftWet * dryWet + leftIn * (1.0f - dryWet)) * volume * volume * 2.0f;
+        const float rightDry = input[n][PhaserStages::kRight];
+        const float leftDry = input[n][PhaserStages::kLeft];
+        rightOut[n] = (rightSample * dryWet + rightDry * (1.0f - dryWet)) * volume * volume * 2.0f;
+        leftOut[n] = (leftSample * dryWet + leftDry * (1.0f - dryWet)) * volume * volume * 2.0f;
     }
     *rightDc = rightFilter;
     *leftDc = leftFilter;
-    rightWet = rightOut;
-    leftWet = leftOut;
+    rightWet = lastRightWet;
+    leftWet = lastLeftWet;
 }
 
 } // namespace qev

@@ -71,9 +71,17 @@ public:
         process(&leftSample, &rightSample, 1, tempo);
     }
 
-    // `frames` stereo frames in place (none for frames < 1), each exactly as step() gives it
-    // while the parameters stay as they are; the two channels' buffers may be the same.
-    void process(float* leftSamples, float* rightSamples, int frames, float tempo);
+    // `frames` stereo frames from the inputs to the outputs (none for frames < 1), each exactly
+    // as step() gives it while the parameters stay as they are. Every run's input is read whole
+    // before its output is written, so any output may be any input at the same position: in
+    // place, channels swapped, or one buffer for both channels.
+    void process(const float* leftIn, const float* rightIn, float* leftOut, float* rightOut,
+                 int frames, float tempo);
+    // The same in place.
+    void process(float* leftSamples, float* rightSamples, int frames, float tempo)
+    {
+        process(leftSamples, rightSamples, leftSamples, rightSamples, frames, tempo);
+    }
 
     std::unique_ptr<ChannelPhaser> left;
     std::unique_ptr<ChannelPhaser> right;
@@ -95,7 +103,8 @@ private:
     static float safeInput(float sample);
     // Up to PhaserStages::kMaxFrames frames: the sweep of every frame, then the stages through
     // all of them, then DC blocking and the mix.
-    void processRun(float* leftSamples, float* rightSamples, int frames, float tempo);
+    void processRun(const float* leftIn, const float* rightIn, float* leftOut, float* rightOut,
+                    int frames, float tempo);
 };
 
 // The LFO rate of the frame: free at SPEED or synced to the tempo, then held to the fastest

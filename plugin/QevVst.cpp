@@ -3,7 +3,6 @@
 #include "editor/QevVstEditor.h"
 #include "plugin/ParameterText.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -106,19 +105,7 @@ void QevVst::processReplacing(float** inputs, float** outputs, VstInt32 sampleFr
         !outputs[1])
         return;
     const float tempo = timeInfo ? static_cast<float>(timeInfo->tempo) : kDefaultTempo;
-    // Through a buffer of its own, a run at a time: the host's input and output buffers may be
-    // the same, or one another's.
-    constexpr VstInt32 kRun = qev::PhaserStages::kMaxFrames;
-    float left[kRun], right[kRun];
-    for (VstInt32 done = 0; done < sampleFrames; done += kRun)
-    {
-        const VstInt32 frames = std::min(kRun, sampleFrames - done);
-        std::copy(inputs[0] + done, inputs[0] + done + frames, left);
-        std::copy(inputs[1] + done, inputs[1] + done + frames, right);
-        engine->process(left, right, frames, tempo);
-        std::copy(left, left + frames, outputs[0] + done);
-        std::copy(right, right + frames, outputs[1] + done);
-    }
+    engine->process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames, tempo);
 }
 
 // The current program's values live in params; its record catches up when the program is

@@ -38,10 +38,9 @@ template <class T> inline T saturate(T x)
 // always runs, the second for TYPE above 0, the third for TYPE 2 and above. TYPE 0 steps the
 // first two lanes, TYPE 1 the first four (one SSE register), TYPE 2 all eight (two SSE
 // registers, their operations interleaved so that both feedback chains advance together, or one
-// AVX register on the Avx path); a stage that
-// does not run is neither read nor written, so it keeps every member unchanged, and one that
-// starts running again starts from rest, as a new stage does (resuming from the state it froze
-// in would replay the audio it last heard). The spares run with the third stages, on silence at
+// AVX register on the Avx path); a stage that does not run is neither read nor written, so it
+// keeps every member unchanged, and one that starts running again starts from rest, as a new
+// stage does (resuming from the state it froze in would replay the audio it last heard). The spares run with the third stages, on silence at
 // kSpareFrequency, and nothing reads their output.
 //
 // Frequency floor. Below b = 1.22e-5 the interpolated cosine rounds to 1.0 and r * r rounds

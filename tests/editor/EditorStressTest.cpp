@@ -7,6 +7,7 @@
 #include "tests/platform/WindowTestKit.h"
 
 #include "tests/editor/EditorPicture.h"
+#include "tests/editor/InputThread.h"
 #include "tests/plugin/StressThreads.h"
 
 #include <X11/keysym.h>
@@ -26,54 +27,37 @@ constexpr int kEditorHeight = 166;
 
 // Random drags, clicks and Escape taps inside the editor's area of the host's window until
 // stopped; Escape ends any menu left open, and every press is released.
-class Hand
+void playRandomInput(const std::string& display, POINT origin, unsigned seed,
+                     const std::atomic<bool>& stop)
 {
-public:
-    Hand(const std::string& display, POINT origin, unsigned seed)
-        : thread([this, display, origin, seed] { play(display, origin, seed); })
+    HostClient hand(display);
+    std::mt19937 rng(seed);
+    while (!stop)
     {
-    }
-    ~Hand()
-    {
-        stop = true;
-        thread.join();
-    }
-    std::atomic<bool> stop{false};
-
-private:
-    void play(const std::string& display, POINT origin, unsigned seed)
-    {
-        HostClient hand(display);
-        std::mt19937 rng(seed);
-        while (!stop)
+        const int x = origin.x + static_cast<int>(rng() % kEditorWidth);
+        const int y = origin.y + static_cast<int>(rng() % kEditorHeight);
+        hand.moveTo(x, y);
+        switch (rng() % 4)
         {
-            const int x = origin.x + static_cast<int>(rng() % kEditorWidth);
-            const int y = origin.y + static_cast<int>(rng() % kEditorHeight);
-            hand.moveTo(x, y);
-            switch (rng() % 4)
+        case 0:
+            hand.tapKey(XK_Escape);
+            break;
+        case 1:
+            hand.click(x, y);
+            break;
+        default:
+            hand.press(1);
+            for (int step = 1; step <= 5; ++step)
             {
-            case 0:
-                hand.tapKey(XK_Escape);
-                break;
-            case 1:
-                hand.click(x, y);
-                break;
-            default:
-                hand.press(1);
-                for (int step = 1; step <= 5; ++step)
-                {
-                    hand.moveTo(x, y - step * (static_cast<int>(rng() % 17) - 8));
-                    std::this_thread::sleep_for(milliseconds(4));
-                }
-                hand.release(1);
+                hand.moveTo(x, y - step * (static_cast<int>(rng() % 17) - 8));
+                std::this_thread::sleep_for(milliseconds(4));
             }
-            std::this_thread::sleep_for(milliseconds(5 + rng() % 15));
+            hand.release(1);
         }
-        hand.tapKey(XK_Escape);
+        std::this_thread::sleep_for(milliseconds(5 + rng() % 15));
     }
-
-    std::thread thread;
-};
+    hand.tapKey(XK_Escape);
+}
 
 class ConcurrencyStressWithEditor : public qev::test::WindowTest
 {
@@ -113,7 +97,10 @@ TEST_F(ConcurrencyStressWithEditor, TheEditorOpensIdlesAndClosesWhileTheOtherThr
     int openings = 0;
     {
         stress::StressThreads threads(host, seed);
-        Hand hand(server_->displayName(), host_->screenOrigin(top_), seed + 3);
+        std::atomic<bool> stopHand{false};
+        const POINT origin = host_->screenOrigin(top_);
+        editortest::InputThread hand(
+            [&] { playRandomInput(server_->displayName(), origin, seed + 3, stopHand); });
         std::mt19937 rng(seed + 4);
         const Clock::time_point end = Clock::now() + milliseconds(1500);
         while (Clock::now() < end || openings < 4)
@@ -127,7 +114,7 @@ TEST_F(ConcurrencyStressWithEditor, TheEditorOpensIdlesAndClosesWhileTheOtherThr
             }
             host.dispatch(effEditClose);
         }
-        hand.stop = true;
+        stopHand = true;
         threads.finish();
         EXPECT_TRUE(threads.finite);
         EXPECT_TRUE(threads.terminated);
